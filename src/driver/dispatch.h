@@ -1,0 +1,18 @@
+// Dispatch of one sheet line on its record letter.
+#ifndef TREMVERT_DRIVER_DISPATCH_H_
+#define TREMVERT_DRIVER_DISPATCH_H_
+
+#include <string_view>
+
+#include "driver/conversion_run.h"
+
+// The record letter of a line: its first character, upper-cased by the C
+// locale's rule (a to z become A to Z, every other byte stays).
+char Record_Letter(std::string_view info);
+
+// Hands the line (with its line end) to the converter of its letter, writes
+// "$end" for an end record under an open gate, ignores Q, L and I, and
+// reports any other letter in the error log.
+void Dispatch_Line(std::string_view info, Conversion_Run& run);
+
+#endif  // TREMVERT_DRIVER_DISPATCH_H_

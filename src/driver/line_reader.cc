@@ -1,0 +1,51 @@
+// Whole-line reading.  See the header.
+#include "driver/line_reader.h"
+
+#include <cstring>
+
+void Open_Line_Reader(Line_Reader& r, FILE* f) {
+  r = Line_Reader{};
+  r.f = f;
+  r.buffer.resize(1 << 16);
+}
+
+bool Read_Line(Line_Reader& r, std::string_view& line) {
+  size_t searched = r.start;  // bytes before this hold no line end
+  for (;;) {
+    const char* base = r.buffer.data();
+    const void* newline =
+        std::memchr(base + searched, '\n', r.end - searched);
+    if (newline != nullptr) {
+      size_t stop = static_cast<const char*>(newline) - base + 1;
+      line = std::string_view(base + r.start, stop - r.start);
+      r.start = stop;
+      return true;
+    }
+    if (r.read_error) return false;
+    if (r.at_end) {
+      if (r.start == r.end) return false;
+      // The last line has no line end: give it one.
+      if (r.end == r.buffer.size()) r.buffer.resize(r.buffer.size() + 1);
+      r.buffer[r.end++] = '\n';
+      searched = r.end - 1;
+      continue;
+    }
+    // Keep the unfinished line at the front, grow if it fills the buffer.
+    if (r.start > 0) {
+      std::memmove(r.buffer.data(), r.buffer.data() + r.start, r.end - r.start);
+      r.end -= r.start;
+      r.start = 0;
+    }
+    searched = r.end;
+    if (r.end == r.buffer.size()) r.buffer.resize(r.buffer.size() * 2);
+    size_t n = std::fread(r.buffer.data() + r.end, 1, r.buffer.size() - r.end,
+                          r.f);
+    r.end += n;
+    if (n == 0) {
+      if (std::ferror(r.f))
+        r.read_error = true;
+      else
+        r.at_end = true;
+    }
+  }
+}

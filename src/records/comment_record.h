@@ -1,0 +1,17 @@
+// Comment records (letters C and F): the line's free text as $com$rem
+// records of 80 characters each.
+#ifndef TREMVERT_RECORDS_COMMENT_RECORD_H_
+#define TREMVERT_RECORDS_COMMENT_RECORD_H_
+
+#include <cstdio>
+#include <string_view>
+
+#include "driver/conversion_state.h"
+
+// `info` is the whole line with its line end.  Every full piece of 80
+// characters is written whatever the gate; the last piece (0 to 79
+// characters, blank-filled) only while the gate is open.
+void Convert_Comment(std::string_view info, const Conversion_State& s,
+                     FILE* f_cnss);
+
+#endif  // TREMVERT_RECORDS_COMMENT_RECORD_H_

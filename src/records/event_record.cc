@@ -1,0 +1,114 @@
+// Event records.  See the header.
+#include "records/event_record.h"
+
+#include <string>
+
+#include "records/seconds_text.h"
+#include "records/sheet_fields.h"
+#include "reference/time_normalisation.h"
+#include "reference/validity_checks.h"
+
+float Read_Coordinate(std::string_view token) {
+  // A hyphen after the first character marks the degrees-minutes form; a
+  // token whose only hyphen is its first character is a negative decimal.
+  std::string_view body = token;
+  bool negative = false;
+  if (!body.empty() && (body[0] == '-' || body[0] == '+')) {
+    negative = body[0] == '-';
+    body.remove_prefix(1);
+  }
+  size_t hyphen = body.find('-');
+  if (hyphen == std::string_view::npos)  // no minutes: they add 0 (-0 gives +0)
+    return static_cast<float>(Read_Real(token) + 0.0);
+  double degrees = Read_Real(body.substr(0, hyphen));
+  double minutes = Read_Real(body.substr(hyphen + 1));
+  double value = degrees + minutes / 60;
+  return static_cast<float>(negative ? -value : value);
+}
+
+namespace {
+
+// Reports the first of the fields that the event cannot do without that the
+// line lacks or that is malformed; false when the line can be converted.
+bool Report_Form(int EventId, std::string_view date, std::string_view time,
+                 std::string_view latitude, std::string_view longitude,
+                 FILE* f_err) {
+  const char* missing = date.empty()        ? "Date"
+                        : time.empty()      ? "Time"
+                        : latitude.empty()  ? "Latitude"
+                        : longitude.empty() ? "Longitude"
+                                            : nullptr;
+  if (missing != nullptr) {
+    std::fprintf(f_err, "\n Error Event %d --- %s missing.", EventId, missing);
+    return true;
+  }
+  const char* bad_name = nullptr;
+  std::string_view bad;
+  if (date.size() != 6)
+    bad_name = "Date", bad = date;
+  else if (time.size() < 4)
+    bad_name = "Time", bad = time;
+  if (bad_name == nullptr) return false;
+  std::fprintf(f_err, "\n Error Event %d --- %s = ", EventId, bad_name);
+  std::fwrite(bad.data(), 1, bad.size(), f_err);
+  std::fputc('.', f_err);
+  return true;
+}
+
+}  // namespace
+
+void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
+                   FILE* f_cnss) {
+  Field_Cursor c = Fields_Of_Sheet_Line(info);
+  std::string_view date = Next_Field(c);
+  std::string_view time = Next_Field(c);
+  std::string_view latitude = Next_Field(c);
+  std::string_view longitude = Next_Field(c);
+  std::string_view depth = Next_Field(c);
+  std::string_view mag = Next_Field(c);
+
+  // EventId and C_EventId hold 1 and "1" for the whole run.
+  if (Report_Form(s.EventId, date, time, latitude, longitude, f_err)) {
+    s.Flag = 0;
+    return;
+  }
+
+  s.Month = Read_Int(date.substr(0, 2));
+  s.Day = Read_Int(date.substr(2, 2));
+  s.Year = Read_Int(date.substr(4, 2)) + 1900;
+  s.Hour = Read_Int(time.substr(0, 2));
+  s.Minute = Read_Int(time.substr(2, 2));
+  s.Second = static_cast<float>(Read_Real(time.substr(4)));
+  s.Latitude = Read_Coordinate(latitude);
+  s.Longitude = -Read_Coordinate(longitude);
+  s.Depth = static_cast<float>(Read_Real(depth));
+  s.Mag = static_cast<float>(Read_Real(mag));
+
+  char C_Depth[64] = "        ";
+  if (s.Depth != 0.0f)
+    std::snprintf(C_Depth, sizeof C_Depth, "%8.4f", static_cast<double>(s.Depth));
+  s.C_Second = Format_Seconds(s.Second);
+
+  Modify_Time(s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second);
+  s.Flag = Test_Event(s.EventId, s.Year, s.Month, s.Day, s.Hour, s.Minute,
+                      s.Second, s.Latitude, s.Longitude, s.Depth, f_err) != 0;
+  if (!s.Flag) return;
+  if (std::string_view(C_Depth).size() > 8) {
+    // A depth of 1000 km or more has no room in its eight columns.
+    std::fprintf(f_err, "\n Error Event %d --- Depth = %f.", s.EventId,
+                 static_cast<double>(s.Depth));
+    s.Flag = 0;
+    return;
+  }
+
+  std::fprintf(f_cnss,
+               "$beg\n$locP%4d%02d%02d%02d%02d%7.7s%+9.5f%+10.5f%8sHRQV "
+               "%4s%3s%10s%7s%7s%7s%7s%c%c%-8s%12s\n",
+               s.Year, s.Month, s.Day, s.Hour, s.Minute, s.C_Second.c_str(),
+               static_cast<double>(s.Latitude), static_cast<double>(s.Longitude),
+               C_Depth, "", "", "", "", "", "", "", 'L', ' ', "        ",
+               s.C_EventId.c_str());
+  if (s.Mag != 0.0f)
+    std::fprintf(f_cnss, "$magP%5.2fl2QV %4s                 %12s\n",
+                 static_cast<double>(s.Mag), "", s.C_EventId.c_str());
+}

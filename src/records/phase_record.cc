@@ -1,0 +1,108 @@
+// Phase records.  See the header.
+#include "records/phase_record.h"
+
+#include "records/seconds_text.h"
+#include "records/sheet_fields.h"
+#include "reference/time_normalisation.h"
+#include "reference/validity_checks.h"
+
+namespace {
+
+struct Phase_Fields {
+  std::string_view station, instrument, onset, phase, component, time;
+  char motion = '\0';
+};
+
+// The seven fields in the layout that F_Flag selects.
+Phase_Fields Scan_Phase(std::string_view info, int F_Flag) {
+  Field_Cursor c = Fields_Of_Sheet_Line(info);
+  Phase_Fields p;
+  p.station = Next_Field(c);
+  p.instrument = Next_Field(c);
+  if (F_Flag == 0) {
+    p.onset = Next_Field(c);
+    p.phase = Next_Field(c);
+    p.component = Next_Field(c);
+    p.time = Next_Field(c);
+    p.motion = Next_Char(c);
+  } else {
+    p.component = Next_Field(c);
+    p.onset = Next_Field(c);
+    p.phase = Next_Field(c);
+    p.motion = Next_Char(c);
+    p.time = Next_Field(c);
+  }
+  return p;
+}
+
+// Reports the first field that the reading cannot do without and that the
+// line lacks, or a time field too short for hour and minute; false when the
+// line can be converted.
+bool Report_Form(int EventId, const Phase_Fields& p, int F_Flag, FILE* f_err) {
+  struct Named {
+    const char* name;
+    std::string_view text;
+  };
+  const Named in_default[] = {{"Station", p.station}, {"Instrument", p.instrument},
+                              {"Onset", p.onset},     {"Phase", p.phase},
+                              {"Component", p.component}, {"Time", p.time}};
+  const Named in_alternate[] = {{"Station", p.station}, {"Instrument", p.instrument},
+                                {"Component", p.component}, {"Onset", p.onset},
+                                {"Phase", p.phase},     {"Time", p.time}};
+  for (const Named& field : F_Flag == 0 ? in_default : in_alternate) {
+    if (field.text.empty()) {
+      std::fprintf(f_err, "\n Error Phase %d --- %s missing.", EventId,
+                   field.name);
+      return true;
+    }
+  }
+  if (p.time.size() >= 4) return false;
+  std::fprintf(f_err, "\n Error Phase %d --- Time = %.*s.", EventId,
+               static_cast<int>(p.time.size()), p.time.data());
+  return true;
+}
+
+// The character written for the onset: its first, or its second when the
+// first is an opening parenthesis; a blank for "(" alone.
+char Onset_Letter(std::string_view onset) {
+  if (onset[0] != '(') return onset[0];
+  return onset.size() > 1 ? onset[1] : ' ';
+}
+
+}  // namespace
+
+void Convert_Phase(std::string_view info, Conversion_State& s,
+                   const Mapping_Tables& maps, FILE* f_err, FILE* f_cnss) {
+  Phase_Fields p = Scan_Phase(info, s.F_Flag);
+  if (Report_Form(s.EventId, p, s.F_Flag, f_err)) return;
+
+  s.Sta_Name = p.station;
+  s.Instrument = p.instrument;
+  s.Onset = p.onset;
+  s.Phase_Type = p.phase;
+  s.Component = p.component;
+  s.n_s = Get_Number_SEED(maps, s.Sta_Name, s.Instrument, f_err, s.Component);
+
+  s.G_Motion = (p.motion == 'c' || p.motion == 'd') ? p.motion : ' ';
+  char onset = Onset_Letter(s.Onset);
+  if (s.Phase_Type == "-") s.Phase_Type.assign(std::string_view("Unknown"));
+
+  s.Hour = Read_Int(p.time.substr(0, 2));
+  s.Minute = Read_Int(p.time.substr(2, 2));
+  s.Second = static_cast<float>(Read_Real(p.time.substr(4)));
+  s.C_Second = Format_Seconds(s.Second);
+
+  Modify_Time(s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second);
+  if (s.Flag == 0) return;
+  if (!Test_Phase(s.EventId, s.Year, s.Month, s.Day, s.Hour, s.Minute,
+                  s.Second, f_err))
+    return;
+
+  std::fprintf(f_cnss,
+               "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n",
+               "$pic", s.Year, s.Month, s.Day, s.Hour, s.Minute,
+               s.C_Second.c_str(), s.Sta_Name.c_str(), s.n_s.Network.c_str(),
+               s.Phase_Type.c_str(), "QV", s.n_s.Number.c_str(),
+               s.n_s.Seed.c_str(), onset, s.G_Motion, ' ', ' ',
+               s.C_EventId.c_str());
+}
