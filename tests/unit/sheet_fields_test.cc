@@ -1,0 +1,60 @@
+// Tokens and the lenient number conversions.
+#include "records/sheet_fields.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+TEST(Fields, SkipTheRecordLetterAndTheNextCharacter) {
+  Field_Cursor c = Fields_Of_Sheet_Line("PXABC - e");
+  EXPECT_EQ("ABC", Next_Field(c));
+  EXPECT_EQ("-", Next_Field(c));
+  EXPECT_EQ("e", Next_Field(c));
+  EXPECT_EQ("", Next_Field(c));
+  Field_Cursor short_line = Fields_Of_Sheet_Line("P\n");
+  EXPECT_EQ("", Next_Field(short_line));
+}
+
+TEST(Fields, WhiteSpaceIncludingNulSeparates) {
+  std::string line("E \t a\r\v\fb\0c\n", 12);
+  Field_Cursor c = Fields_Of_Sheet_Line(line);
+  EXPECT_EQ("a", Next_Field(c));
+  EXPECT_EQ("b", Next_Field(c));
+  EXPECT_EQ("c", Next_Field(c));
+  EXPECT_EQ("", Next_Field(c));
+}
+
+TEST(Fields, NextCharSkipsWhiteSpace) {
+  Field_Cursor c = Fields_Of_Sheet_Line("P   dx 12");
+  EXPECT_EQ('d', Next_Char(c));
+  EXPECT_EQ("x", Next_Field(c));
+  EXPECT_EQ("12", Next_Field(c));
+  EXPECT_EQ('\0', Next_Char(c));
+}
+
+TEST(Numbers, RealsReadTheLongestNumericPrefix) {
+  EXPECT_EQ(5.0, Read_Real("5-"));
+  EXPECT_EQ(0.0, Read_Real(""));
+  EXPECT_EQ(0.0, Read_Real("-"));
+  EXPECT_EQ(12.5, Read_Real("12.5abc"));
+  EXPECT_EQ(1e39, Read_Real("1e39"));
+  EXPECT_EQ(std::ldexp(1.0, -149), Read_Real("0x1p-149"));
+  EXPECT_TRUE(std::isnan(Read_Real("nan")));
+  EXPECT_TRUE(std::isinf(Read_Real("-inf")));
+  EXPECT_TRUE(std::signbit(Read_Real("-0")));
+  EXPECT_EQ(1.5, Read_Real("1.5" + std::string(100, '0')));
+}
+
+TEST(Numbers, IntegersSaturate) {
+  EXPECT_EQ(7, Read_Int("07"));
+  EXPECT_EQ(-3, Read_Int("-3x"));
+  EXPECT_EQ(5, Read_Int("+5"));
+  EXPECT_EQ(0, Read_Int("x1"));
+  EXPECT_EQ(2147483647, Read_Int("99999999999"));
+  EXPECT_EQ(-2147483647 - 1, Read_Int("-99999999999"));
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+// Calendar normalisation under UTC and under a zone with daylight saving.
+#include "reference/time_normalisation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "test_files.h"
+
+namespace {
+
+struct Date_Time {
+  int32_t Year, Month, Day, Hour, Minute;
+  float Second;
+};
+
+Date_Time Normalised(Date_Time t) {
+  Modify_Time(t.Year, t.Month, t.Day, t.Hour, t.Minute, t.Second);
+  return t;
+}
+
+void Expect_Same(const Date_Time& want, const Date_Time& got) {
+  EXPECT_EQ(want.Year, got.Year);
+  EXPECT_EQ(want.Month, got.Month);
+  EXPECT_EQ(want.Day, got.Day);
+  EXPECT_EQ(want.Hour, got.Hour);
+  EXPECT_EQ(want.Minute, got.Minute);
+  // Bit for bit: the split of the seconds must lose nothing.
+  EXPECT_EQ(0, std::memcmp(&want.Second, &got.Second, sizeof(float)))
+      << want.Second << " vs " << got.Second;
+}
+
+class Utc : public ::testing::Test {
+ protected:
+  void SetUp() override { Use_Time_Zone("UTC"); }
+};
+
+TEST_F(Utc, CarriesEveryUnit) {
+  Expect_Same({1975, 7, 2, 0, 0, 0.0f}, Normalised({1975, 7, 1, 24, 0, 0.0f}));
+  Expect_Same({1976, 1, 1, 0, 0, 0.5f},
+              Normalised({1975, 12, 31, 23, 59, 60.5f}));
+  Expect_Same({1975, 3, 2, 10, 5, 5.5f}, Normalised({1975, 2, 30, 10, 5, 5.5f}));
+  Expect_Same({1976, 1, 1, 0, 0, 0.0f}, Normalised({1975, 13, 1, 0, 0, 0.0f}));
+  Expect_Same({1975, 7, 1, 10, 6, 15.25f},
+              Normalised({1975, 7, 1, 10, 5, 75.25f}));
+  Expect_Same({1975, 7, 1, 11, 0, 0.0f}, Normalised({1975, 7, 1, 10, 60, 0.0f}));
+  Expect_Same({1984, 1, 1, 0, 0, 0.0f},
+              Normalised({1983, 12, 31, 23, 59, 60.0f}));
+  // Day 0 is the last day of the previous month; dates before 1970 work.
+  Expect_Same({1912, 2, 29, 23, 0, 0.0f}, Normalised({1912, 3, 0, 23, 0, 0.0f}));
+}
+
+TEST_F(Utc, NegativeSecondsKeepTheirFraction) {
+  Expect_Same({1975, 7, 1, 10, 4, 58.5f},
+              Normalised({1975, 7, 1, 10, 5, -1.5f}));
+  Expect_Same({1975, 7, 1, 10, 5, -0.5f},
+              Normalised({1975, 7, 1, 10, 5, -0.5f}));
+}
+
+TEST_F(Utc, ValidTimesComeBackBitForBit) {
+  Expect_Same({1975, 7, 1, 10, 5, 5.5f}, Normalised({1975, 7, 1, 10, 5, 5.5f}));
+  for (float s : {0.0f, 1.00005f, 9.9999f, 59.999f, 33.3333f, 0.1f})
+    Expect_Same({1950, 1, 15, 3, 4, s}, Normalised({1950, 1, 15, 3, 4, s}));
+}
+
+TEST_F(Utc, SecondsWithoutAWholePartComeBackUnchanged) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  Date_Time t = Normalised({1975, 7, 1, 24, 0, nan});
+  EXPECT_EQ(2, t.Day);
+  EXPECT_EQ(0, t.Hour);
+  EXPECT_TRUE(std::isnan(t.Second));
+  Expect_Same({1975, 7, 1, 10, 5, INFINITY},
+              Normalised({1975, 7, 1, 10, 5, INFINITY}));
+  Expect_Same({1975, 7, 1, 10, 5, 3e9f}, Normalised({1975, 7, 1, 10, 5, 3e9f}));
+  // The largest whole part that fits 32 bits is carried.
+  Date_Time big = Normalised({1975, 7, 1, 0, 0, 2147483520.0f});
+  EXPECT_EQ(2043, big.Year);
+}
+
+TEST_F(Utc, UnrepresentableDatesAreLeftAlone) {
+  Expect_Same({INT32_MIN, 1, 1, 0, 0, 0.0f},
+              Normalised({INT32_MIN, 1, 1, 0, 0, 0.0f}));
+  Expect_Same({1975, 1, 2147483647, 24, 0, 0.0f},
+              Normalised({1975, 1, 2147483647, 24, 0, 0.0f}));
+}
+
+TEST_F(Utc, RememberedMidnightDoesNotLeakAcrossDates) {
+  Expect_Same({1975, 7, 1, 10, 5, 5.5f}, Normalised({1975, 7, 1, 10, 5, 5.5f}));
+  Expect_Same({1975, 7, 2, 10, 5, 5.5f}, Normalised({1975, 7, 2, 10, 5, 5.5f}));
+  Expect_Same({1975, 7, 1, 10, 5, 5.5f}, Normalised({1975, 7, 1, 10, 5, 5.5f}));
+}
+
+TEST(LosAngeles, DaylightSavingShiftsSummerTimes) {
+  Use_Time_Zone("America/Los_Angeles");
+  Expect_Same({1975, 7, 1, 11, 5, 5.5f}, Normalised({1975, 7, 1, 10, 5, 5.5f}));
+  Expect_Same({1975, 7, 2, 1, 0, 0.0f}, Normalised({1975, 7, 1, 24, 0, 0.0f}));
+  Expect_Same({1975, 1, 15, 10, 5, 5.5f},
+              Normalised({1975, 1, 15, 10, 5, 5.5f}));
+  // A change of zone within a run is honoured after a reset.
+  Use_Time_Zone("UTC");
+  Expect_Same({1975, 7, 1, 10, 5, 5.5f}, Normalised({1975, 7, 1, 10, 5, 5.5f}));
+}
+
+}  // namespace
