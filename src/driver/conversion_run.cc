@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/dispatch.h"
 #include "driver/line_reader.h"
@@ -70,6 +71,10 @@ int Run_Conversion(int argc, const char* const* argv, FILE* out) {
     std::fclose(run.f_inst);
     return 1;
   }
+  // Large buffers: a catalog is often more than twice the size of its sheet.
+  std::vector<char> cnss_buffer(1 << 20), err_buffer(1 << 16);
+  std::setvbuf(run.f_cnss, cnss_buffer.data(), _IOFBF, cnss_buffer.size());
+  std::setvbuf(run.f_err, err_buffer.data(), _IOFBF, err_buffer.size());
   std::fputs("$fmt cnss-catalog-ver-1.0.1\n", run.f_cnss);
   std::fprintf(out, "\n Converting to CNSS format --- %s.sheet\n\n",
                base.c_str());

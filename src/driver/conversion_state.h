@@ -37,6 +37,9 @@ struct Conversion_State {
 
   // Codes of the latest lookup.
   Number_SEED n_s;
+
+  // Working buffer of the converters: the catalog record being built.
+  std::string Record;
 };
 
 #endif  // TREMVERT_DRIVER_CONVERSION_STATE_H_

@@ -3,23 +3,8 @@
 
 #include <string>
 
+#include "records/record_text.h"
 #include "records/sheet_fields.h"
-
-namespace {
-
-// "%6.2f" or "%5.3f" of a single-precision value; at most 39 digits before
-// the point, so the text always fits.
-struct Number_Text {
-  char text[64];
-};
-
-Number_Text Format(const char* format, float value) {
-  Number_Text t;
-  std::snprintf(t.text, sizeof t.text, format, static_cast<double>(value));
-  return t;
-}
-
-}  // namespace
 
 void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
                        const Mapping_Tables& maps, FILE* f_err, FILE* f_cnss) {
@@ -39,15 +24,18 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   s.Zamp = static_cast<float>(Read_Real(zamp));
   s.Namp = static_cast<float>(Read_Real(namp));
   s.Eamp = static_cast<float>(Read_Real(eamp));
-  Number_Text C_Freq{"     "};
+  std::string C_Freq(5, ' ');
   if (letter == 'B') {
     s.Freq = static_cast<float>(Read_Real(freq));
-    if (s.Freq != 0.0f) C_Freq = Format("%5.3f", s.Freq);
+    if (s.Freq != 0.0f) {
+      C_Freq.clear();
+      Put_Fixed(C_Freq, s.Freq, 5, 3, false);  // "%5.3f"
+    }
   }
 
   struct Component_Amplitude {
     const char* comp;
-    const char* channel_of_S;
+    std::string_view channel_of_S;
     float value;
   };
   const Component_Amplitude components[] = {{"Z", "ELZ", s.Zamp},
@@ -57,14 +45,32 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
     if (s.Flag == 0 || a.value == 0.0f) continue;
     std::string comp = a.comp;
     s.n_s = Get_Number_SEED(maps, s.Sta_Name, s.Instrument, f_err, comp);
-    Number_Text amp = Format("%6.2f", a.value);
-    const char* channel = letter == 'S' ? a.channel_of_S : s.n_s.Seed.c_str();
-    std::fprintf(f_cnss,
-                 "%-4s%4d%02d%02d%.2s%.2s%.7s%-5s%-2s%6s%-3s%3s%-3s%-3s%-4s%c%"
-                 "5s%c%12s\n",
-                 "$amp", s.Year, s.Month, s.Day, "  ", "  ", "       ",
-                 s.Sta_Name.c_str(), s.n_s.Network.c_str(), amp.text, "QV",
-                 s.n_s.Number.c_str(), channel, "WAS", "mm", '1', C_Freq.text,
-                 ' ', s.C_EventId.c_str());
+    std::string_view channel =
+        letter == 'S' ? a.channel_of_S : std::string_view(s.n_s.Seed);
+    // "%-4s%4d%02d%02d%.2s%.2s%.7s%-5s%-2s%6s%-3s%3s%-3s%-3s%-4s%c%5s%c%12s\n"
+    // with "$amp", Year, Month, Day, "  ", "  ", "       ", Sta_Name,
+    // Network, the amplitude "%6.2f", "QV", Number, the channel, "WAS", "mm",
+    // '1', C_Freq, ' ', C_EventId.
+    std::string& r = s.Record;
+    r.clear();
+    Put_Left(r, "$amp", 4);
+    Put_Int(r, s.Year, 4, ' ');
+    Put_Int(r, s.Month, 2, '0');
+    Put_Int(r, s.Day, 2, '0');
+    r.append(2 + 2 + 7, ' ');
+    Put_Left(r, s.Sta_Name, 5);
+    Put_Left(r, s.n_s.Network, 2);
+    Put_Fixed(r, a.value, 6, 2, false);
+    Put_Left(r, "QV", 3);
+    Put_Right(r, s.n_s.Number, 3);
+    Put_Left(r, channel, 3);
+    Put_Left(r, "WAS", 3);
+    Put_Left(r, "mm", 4);
+    Put_Char(r, '1');
+    Put_Right(r, C_Freq, 5);
+    Put_Char(r, ' ');
+    Put_Right(r, s.C_EventId, 12);
+    Put_Char(r, '\n');
+    Write_Record(r, f_cnss);
   }
 }

@@ -1,7 +1,7 @@
 // Comment records.  See the header.
 #include "records/comment_record.h"
 
-#include <cstring>
+#include "records/record_text.h"
 
 namespace {
 
@@ -9,22 +9,22 @@ namespace {
 // columns, then the event identifier right-aligned in 12.  The piece is
 // copied byte for byte, so control characters arrive as they came, each tab
 // as one blank.
-void Write_Piece(std::string_view piece, const Conversion_State& s,
-                 FILE* f_cnss) {
-  char record[8 + 80 + 1];
-  std::memcpy(record, "$com$rem", 8);
-  for (size_t i = 0; i < 80; ++i) {
-    char ch = i < piece.size() ? piece[i] : ' ';
-    record[8 + i] = ch == '\t' ? ' ' : ch;
-  }
-  std::fwrite(record, 1, 8 + 80, f_cnss);
-  std::fprintf(f_cnss, "%12s\n", s.C_EventId.c_str());
+void Write_Piece(std::string_view piece, Conversion_State& s, FILE* f_cnss) {
+  std::string& r = s.Record;
+  r.clear();
+  Put_Text(r, "$com$rem");
+  size_t text = r.size();
+  Put_Left(r, piece, 80);
+  for (size_t i = text; i < r.size(); ++i)
+    if (r[i] == '\t') r[i] = ' ';
+  Put_Right(r, s.C_EventId, 12);
+  Put_Char(r, '\n');
+  Write_Record(r, f_cnss);
 }
 
 }  // namespace
 
-void Convert_Comment(std::string_view info, const Conversion_State& s,
-                     FILE* f_cnss) {
+void Convert_Comment(std::string_view info, Conversion_State& s, FILE* f_cnss) {
   std::string_view Comment = info.size() > 2 ? info.substr(2) : std::string_view();
   size_t k = 0;
   while (Comment.size() - k > 80) {

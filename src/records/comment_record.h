@@ -11,7 +11,6 @@
 // `info` is the whole line with its line end.  Every full piece of 80
 // characters is written whatever the gate; the last piece (0 to 79
 // characters, blank-filled) only while the gate is open.
-void Convert_Comment(std::string_view info, const Conversion_State& s,
-                     FILE* f_cnss);
+void Convert_Comment(std::string_view info, Conversion_State& s, FILE* f_cnss);
 
 #endif  // TREMVERT_RECORDS_COMMENT_RECORD_H_

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "records/record_text.h"
 #include "records/seconds_text.h"
 #include "records/sheet_fields.h"
 #include "reference/time_normalisation.h"
@@ -84,16 +85,18 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
   s.Depth = static_cast<float>(Read_Real(depth));
   s.Mag = static_cast<float>(Read_Real(mag));
 
-  char C_Depth[64] = "        ";
-  if (s.Depth != 0.0f)
-    std::snprintf(C_Depth, sizeof C_Depth, "%8.4f", static_cast<double>(s.Depth));
-  s.C_Second = Format_Seconds(s.Second);
+  std::string C_Depth(8, ' ');
+  if (s.Depth != 0.0f) {
+    C_Depth.clear();
+    Put_Fixed(C_Depth, s.Depth, 8, 4, false);  // "%8.4f"
+  }
+  Format_Seconds(s.Second, s.C_Second);
 
   Modify_Time(s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second);
   s.Flag = Test_Event(s.EventId, s.Year, s.Month, s.Day, s.Hour, s.Minute,
                       s.Second, s.Latitude, s.Longitude, s.Depth, f_err) != 0;
   if (!s.Flag) return;
-  if (std::string_view(C_Depth).size() > 8) {
+  if (C_Depth.size() > 8) {
     // A depth of 1000 km or more has no room in its eight columns.
     std::fprintf(f_err, "\n Error Event %d --- Depth = %f.", s.EventId,
                  static_cast<double>(s.Depth));
@@ -101,14 +104,38 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
     return;
   }
 
-  std::fprintf(f_cnss,
-               "$beg\n$locP%4d%02d%02d%02d%02d%7.7s%+9.5f%+10.5f%8sHRQV "
-               "%4s%3s%10s%7s%7s%7s%7s%c%c%-8s%12s\n",
-               s.Year, s.Month, s.Day, s.Hour, s.Minute, s.C_Second.c_str(),
-               static_cast<double>(s.Latitude), static_cast<double>(s.Longitude),
-               C_Depth, "", "", "", "", "", "", "", 'L', ' ', "        ",
-               s.C_EventId.c_str());
-  if (s.Mag != 0.0f)
-    std::fprintf(f_cnss, "$magP%5.2fl2QV %4s                 %12s\n",
-                 static_cast<double>(s.Mag), "", s.C_EventId.c_str());
+  // "$beg\n$locP%4d%02d%02d%02d%02d%7.7s%+9.5f%+10.5f%8sHRQV "
+  // "%4s%3s%10s%7s%7s%7s%7s%c%c%-8s%12s\n" with Year, Month, Day, Hour,
+  // Minute, C_Second, Latitude, Longitude, C_Depth, seven empty texts, 'L',
+  // ' ', eight blanks, C_EventId.
+  std::string& r = s.Record;
+  r.clear();
+  Put_Text(r, "$beg\n$locP");
+  Put_Int(r, s.Year, 4, ' ');
+  Put_Int(r, s.Month, 2, '0');
+  Put_Int(r, s.Day, 2, '0');
+  Put_Int(r, s.Hour, 2, '0');
+  Put_Int(r, s.Minute, 2, '0');
+  Put_Right(r, std::string_view(s.C_Second).substr(0, 7), 7);
+  Put_Fixed(r, s.Latitude, 9, 5, true);
+  Put_Fixed(r, s.Longitude, 10, 5, true);
+  Put_Right(r, C_Depth, 8);
+  Put_Text(r, "HRQV ");
+  r.append(4 + 3 + 10 + 7 + 7 + 7 + 7, ' ');
+  Put_Char(r, 'L');
+  Put_Char(r, ' ');
+  Put_Left(r, "        ", 8);
+  Put_Right(r, s.C_EventId, 12);
+  Put_Char(r, '\n');
+
+  // "$magP%5.2fl2QV %4s                 %12s\n" with Mag, "", C_EventId.
+  if (s.Mag != 0.0f) {
+    Put_Text(r, "$magP");
+    Put_Fixed(r, s.Mag, 5, 2, false);
+    Put_Text(r, "l2QV ");
+    r.append(4 + 17, ' ');
+    Put_Right(r, s.C_EventId, 12);
+    Put_Char(r, '\n');
+  }
+  Write_Record(r, f_cnss);
 }

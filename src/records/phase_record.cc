@@ -1,6 +1,7 @@
 // Phase records.  See the header.
 #include "records/phase_record.h"
 
+#include "records/record_text.h"
 #include "records/seconds_text.h"
 #include "records/sheet_fields.h"
 #include "reference/time_normalisation.h"
@@ -90,7 +91,7 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   s.Hour = Read_Int(p.time.substr(0, 2));
   s.Minute = Read_Int(p.time.substr(2, 2));
   s.Second = static_cast<float>(Read_Real(p.time.substr(4)));
-  s.C_Second = Format_Seconds(s.Second);
+  Format_Seconds(s.Second, s.C_Second);
 
   Modify_Time(s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second);
   if (s.Flag == 0) return;
@@ -98,11 +99,30 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
                   s.Second, f_err))
     return;
 
-  std::fprintf(f_cnss,
-               "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n",
-               "$pic", s.Year, s.Month, s.Day, s.Hour, s.Minute,
-               s.C_Second.c_str(), s.Sta_Name.c_str(), s.n_s.Network.c_str(),
-               s.Phase_Type.c_str(), "QV", s.n_s.Number.c_str(),
-               s.n_s.Seed.c_str(), onset, s.G_Motion, ' ', ' ',
-               s.C_EventId.c_str());
+  // "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n" with
+  // "$pic", Year, Month, Day, Hour, Minute, C_Second, Sta_Name, Network,
+  // Phase_Type, "QV", Number, Seed, the onset letter, G_Motion, ' ', ' ',
+  // C_EventId.
+  std::string& r = s.Record;
+  r.clear();
+  Put_Left(r, "$pic", 4);
+  Put_Int(r, s.Year, 4, ' ');
+  Put_Int(r, s.Month, 2, '0');
+  Put_Int(r, s.Day, 2, '0');
+  Put_Int(r, s.Hour, 2, '0');
+  Put_Int(r, s.Minute, 2, '0');
+  Put_Cut(r, s.C_Second, 7);
+  Put_Left(r, s.Sta_Name, 5);
+  Put_Left(r, s.n_s.Network, 2);
+  Put_Left(r, s.Phase_Type, 8);
+  Put_Left(r, "QV", 3);
+  Put_Right(r, s.n_s.Number, 3);
+  Put_Right(r, s.n_s.Seed, 3);
+  Put_Char(r, onset);
+  Put_Char(r, s.G_Motion);
+  Put_Char(r, ' ');
+  Put_Char(r, ' ');
+  Put_Right(r, s.C_EventId, 12);
+  Put_Char(r, '\n');
+  Write_Record(r, f_cnss);
 }

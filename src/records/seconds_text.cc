@@ -1,11 +1,14 @@
 // The seconds text.  See the header.
 #include "records/seconds_text.h"
 
-#include <cstdio>
+#include "records/record_text.h"
 
-std::string Format_Seconds(float Second) {
-  char text[64];  // a float needs at most 39 digits before the point
-  std::snprintf(text, sizeof text, Second < 10.0f ? "0%6.4f" : "%7.4f",
-                static_cast<double>(Second));
-  return text;
+void Format_Seconds(float Second, std::string& C_Second) {
+  C_Second.clear();
+  if (Second < 10.0f) {  // "0%6.4f"
+    Put_Char(C_Second, '0');
+    Put_Fixed(C_Second, Second, 6, 4, false);
+  } else {  // "%7.4f"
+    Put_Fixed(C_Second, Second, 7, 4, false);
+  }
 }

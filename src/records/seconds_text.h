@@ -9,6 +9,7 @@
 // number takes the second form.  The text is longer than seven characters for
 // negative seconds, for seconds that round to 10.0000 from below and for 100
 // and more; the records write at most its first seven characters.
-std::string Format_Seconds(float Second);
+// Replaces the content of C_Second.
+void Format_Seconds(float Second, std::string& C_Second);
 
 #endif  // TREMVERT_RECORDS_SECONDS_TEXT_H_

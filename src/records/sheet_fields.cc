@@ -1,6 +1,7 @@
 // Tokens and lenient numbers.  See the header.
 #include "records/sheet_fields.h"
 
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -25,7 +26,35 @@ char Next_Char(Field_Cursor& c) {
   return *c.p++;
 }
 
+namespace {
+
+// An optional sign, then digits with at most one decimal point, and at least
+// one digit: the common form of sheet numbers.
+bool Is_Plain_Decimal(std::string_view text) {
+  size_t i = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
+  bool digit = false, point = false;
+  for (; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= '0' && c <= '9')
+      digit = true;
+    else if (c == '.' && !point)
+      point = true;
+    else
+      return false;
+  }
+  return digit;
+}
+
+}  // namespace
+
 double Read_Real(std::string_view text) {
+  if (Is_Plain_Decimal(text)) {
+    // from_chars rounds correctly, as strtod does, but takes no plus sign.
+    if (text[0] == '+') text.remove_prefix(1);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+  }
   // strtod needs a terminated copy; tokens hold no NUL bytes.
   char small[64];
   if (text.size() < sizeof small) {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 
 namespace {
@@ -46,6 +49,31 @@ TEST(Numbers, RealsReadTheLongestNumericPrefix) {
   EXPECT_TRUE(std::isinf(Read_Real("-inf")));
   EXPECT_TRUE(std::signbit(Read_Real("-0")));
   EXPECT_EQ(1.5, Read_Real("1.5" + std::string(100, '0')));
+}
+
+TEST(Numbers, PlainDecimalsReadExactlyAsStrtod) {
+  std::mt19937 random(99);
+  const char digits[] = "0123456789";
+  for (int i = 0; i < 200000; ++i) {
+    std::string token;
+    if (random() % 3 == 0) token += "+-"[random() % 2];
+    int before = random() % 20, after = random() % 25;
+    for (int d = 0; d < before; ++d) token += digits[random() % 10];
+    if (random() % 4 != 0) token += '.';
+    for (int d = 0; d < after; ++d) token += digits[random() % 10];
+    double ours = Read_Real(token);
+    double want = std::strtod(token.c_str(), nullptr);
+    ASSERT_EQ(0, std::memcmp(&ours, &want, sizeof ours)) << token;
+  }
+  for (const char* token : {"1e5", "1E-3", "12.", ".5", "-.5", "+.", "1.2.3",
+                            "--1", "+-1", "1e400", "0x10", "INF", "-nan(1)"}) {
+    double ours = Read_Real(token);
+    double want = std::strtod(token, nullptr);
+    if (std::isnan(want))
+      EXPECT_TRUE(std::isnan(ours)) << token;
+    else
+      EXPECT_EQ(want, ours) << token;
+  }
 }
 
 TEST(Numbers, IntegersSaturate) {
