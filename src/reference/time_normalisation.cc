@@ -1,31 +1,54 @@
 // Calendar normalisation through mktime and localtime.  See the header.
 #include "reference/time_normalisation.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <ctime>
+#include <limits>
+#include <vector>
 
 namespace {
 
-// mktime's result for a date cannot change within a run, and it is costly
-// under a zone with daylight saving, so the latest date's midnight is kept.
-struct Midnight_Cache {
-  bool valid = false;
-  int year = 0, mon = 0, mday = 0;
-  time_t midnight = 0;
-};
-Midnight_Cache cache;
-
 bool Fits_Int(int64_t v) { return v >= INT_MIN && v <= INT_MAX; }
+
+// Days since 1970-01-01 of a proleptic Gregorian date, month 1 to 12.
+int64_t Days_From_Civil(int64_t y, int64_t m, int64_t d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+// mktime's result for a date cannot change within a run, and it is costly
+// under a zone with daylight saving (and with TZ unset, where it looks at the
+// zone file each time), so the midnights of the dates a sheet can reach are
+// kept, indexed by day.  mktime reads an out-of-range month or day as the
+// date they carry to, so the day of the carried date is the key.
+constexpr int64_t kFirstDay = -43829;  // 1850-01-01
+constexpr int64_t kLastDay = 29219;    // 2049-12-31
+constexpr time_t kUnknown = std::numeric_limits<time_t>::min();
+std::vector<time_t> midnights;
+bool midnights_used = false;
 
 // The instant of the date's midnight, read as local standard time; false when
 // the C library cannot represent it.
 bool Local_Midnight(int64_t year, int64_t mon, int64_t mday, time_t& out) {
   if (!Fits_Int(year) || !Fits_Int(mon) || !Fits_Int(mday)) return false;
-  if (cache.valid && cache.year == year && cache.mon == mon &&
-      cache.mday == mday) {
-    out = cache.midnight;
-    return true;
+  const int64_t years = mon >= 0 ? mon / 12 : (mon - 11) / 12;
+  const int64_t day =
+      Days_From_Civil(1900 + year + years, mon - years * 12 + 1, 1) + mday - 1;
+  time_t* remembered = nullptr;
+  if (day >= kFirstDay && day <= kLastDay) {
+    if (midnights.empty()) midnights.assign(kLastDay - kFirstDay + 1, kUnknown);
+    midnights_used = true;
+    remembered = &midnights[day - kFirstDay];
+    if (*remembered != kUnknown) {
+      out = *remembered;
+      return true;
+    }
   }
   std::tm calendar{};
   calendar.tm_isdst = 0;
@@ -37,8 +60,7 @@ bool Local_Midnight(int64_t year, int64_t mon, int64_t mday, time_t& out) {
   calendar.tm_mday = static_cast<int>(mday);
   time_t nb_sec = std::mktime(&calendar);
   if (nb_sec == static_cast<time_t>(-1)) return false;
-  cache = {true, static_cast<int>(year), static_cast<int>(mon),
-           static_cast<int>(mday), nb_sec};
+  if (remembered != nullptr) *remembered = nb_sec;
   out = nb_sec;
   return true;
 }
@@ -53,7 +75,8 @@ int32_t Whole_Seconds(float Second) {
 
 void Reset_Time_Zone() {
   tzset();
-  cache = Midnight_Cache{};
+  if (midnights_used) std::fill(midnights.begin(), midnights.end(), kUnknown);
+  midnights_used = false;
 }
 
 void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 
 #include "test_files.h"
 
@@ -101,6 +102,45 @@ TEST(LosAngeles, DaylightSavingShiftsSummerTimes) {
   // A change of zone within a run is honoured after a reset.
   Use_Time_Zone("UTC");
   Expect_Same({1975, 7, 1, 10, 5, 5.5f}, Normalised({1975, 7, 1, 10, 5, 5.5f}));
+}
+
+// The normalisation done afresh through mktime and localtime, with nothing
+// remembered between calls.
+Date_Time Uncached(Date_Time t) {
+  if (t.Hour == 24) t.Hour = 0, t.Day += 1;
+  std::tm calendar{};
+  calendar.tm_mday = t.Day;
+  calendar.tm_mon = t.Month - 1;
+  calendar.tm_year = t.Year - 1900;
+  time_t nb_sec = std::mktime(&calendar);
+  int32_t whole = static_cast<int32_t>(t.Second);
+  nb_sec += t.Hour * 3600 + t.Minute * 60 + whole;
+  float sec_f = t.Second - static_cast<float>(whole);
+  std::tm local;
+  localtime_r(&nb_sec, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+          local.tm_min, static_cast<float>(local.tm_sec) + sec_f};
+}
+
+// Remembered midnights must give what a fresh computation gives, for every
+// spelling of a date (months and days out of range) and in every zone.
+TEST(RememberedMidnights, MatchAFreshComputation) {
+  std::mt19937 random(2024);
+  for (const char* zone : {"UTC", "America/Los_Angeles", "Europe/London"}) {
+    Use_Time_Zone(zone);
+    for (int i = 0; i < 20000; ++i) {
+      Date_Time t{static_cast<int32_t>(1830 + random() % 240),
+                  static_cast<int32_t>(random() % 120) - 9,
+                  static_cast<int32_t>(random() % 110) - 9,
+                  static_cast<int32_t>(random() % 26),
+                  static_cast<int32_t>(random() % 62),
+                  static_cast<float>(random() % 7000) / 100.0f};
+      SCOPED_TRACE(::testing::Message() << zone << " " << t.Year << "-"
+                                        << t.Month << "-" << t.Day << " "
+                                        << t.Hour);
+      Expect_Same(Uncached(t), Normalised(t));
+    }
+  }
 }
 
 }  // namespace
