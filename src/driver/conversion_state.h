@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "records/record_text.h"
 #include "reference/number_seed.h"
 
 struct Conversion_State {
@@ -39,7 +40,7 @@ struct Conversion_State {
   Number_SEED n_s;
 
   // Working buffer of the converters: the catalog record being built.
-  std::string Record;
+  Record_Text Record;
 };
 
 #endif  // TREMVERT_DRIVER_CONVERSION_STATE_H_

@@ -24,13 +24,12 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   s.Zamp = static_cast<float>(Read_Real(zamp));
   s.Namp = static_cast<float>(Read_Real(namp));
   s.Eamp = static_cast<float>(Read_Real(eamp));
-  std::string C_Freq(5, ' ');
+  char freq_text[kFixed_Room] = "     ";
+  std::string_view C_Freq(freq_text, 5);
   if (letter == 'B') {
     s.Freq = static_cast<float>(Read_Real(freq));
-    if (s.Freq != 0.0f) {
-      C_Freq.clear();
-      Put_Fixed(C_Freq, s.Freq, 5, 3, false);  // "%5.3f"
-    }
+    if (s.Freq != 0.0f)  // "%5.3f"
+      C_Freq = {freq_text, Format_Fixed(freq_text, s.Freq, 5, 3, false)};
   }
 
   struct Component_Amplitude {
@@ -51,13 +50,13 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
     // with "$amp", Year, Month, Day, "  ", "  ", "       ", Sta_Name,
     // Network, the amplitude "%6.2f", "QV", Number, the channel, "WAS", "mm",
     // '1', C_Freq, ' ', C_EventId.
-    std::string& r = s.Record;
-    r.clear();
+    Record_Text& r = s.Record;
+    Clear(r);
     Put_Left(r, "$amp", 4);
     Put_Int(r, s.Year, 4, ' ');
     Put_Int(r, s.Month, 2, '0');
     Put_Int(r, s.Day, 2, '0');
-    r.append(2 + 2 + 7, ' ');
+    Put_Blanks(r, 2 + 2 + 7);
     Put_Left(r, s.Sta_Name, 5);
     Put_Left(r, s.n_s.Network, 2);
     Put_Fixed(r, a.value, 6, 2, false);

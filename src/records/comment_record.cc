@@ -10,13 +10,13 @@ namespace {
 // copied byte for byte, so control characters arrive as they came, each tab
 // as one blank.
 void Write_Piece(std::string_view piece, Conversion_State& s, FILE* f_cnss) {
-  std::string& r = s.Record;
-  r.clear();
+  Record_Text& r = s.Record;
+  Clear(r);
   Put_Text(r, "$com$rem");
-  size_t text = r.size();
+  size_t text = r.size;
   Put_Left(r, piece, 80);
-  for (size_t i = text; i < r.size(); ++i)
-    if (r[i] == '\t') r[i] = ' ';
+  for (size_t i = text; i < r.size; ++i)
+    if (r.buffer[i] == '\t') r.buffer[i] = ' ';
   Put_Right(r, s.C_EventId, 12);
   Put_Char(r, '\n');
   Write_Record(r, f_cnss);

@@ -85,11 +85,10 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
   s.Depth = static_cast<float>(Read_Real(depth));
   s.Mag = static_cast<float>(Read_Real(mag));
 
-  std::string C_Depth(8, ' ');
-  if (s.Depth != 0.0f) {
-    C_Depth.clear();
-    Put_Fixed(C_Depth, s.Depth, 8, 4, false);  // "%8.4f"
-  }
+  char depth_text[kFixed_Room] = "        ";
+  std::string_view C_Depth(depth_text, 8);
+  if (s.Depth != 0.0f)  // "%8.4f"
+    C_Depth = {depth_text, Format_Fixed(depth_text, s.Depth, 8, 4, false)};
   Format_Seconds(s.Second, s.C_Second);
 
   Modify_Time(s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second);
@@ -108,8 +107,8 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
   // "%4s%3s%10s%7s%7s%7s%7s%c%c%-8s%12s\n" with Year, Month, Day, Hour,
   // Minute, C_Second, Latitude, Longitude, C_Depth, seven empty texts, 'L',
   // ' ', eight blanks, C_EventId.
-  std::string& r = s.Record;
-  r.clear();
+  Record_Text& r = s.Record;
+  Clear(r);
   Put_Text(r, "$beg\n$locP");
   Put_Int(r, s.Year, 4, ' ');
   Put_Int(r, s.Month, 2, '0');
@@ -121,7 +120,7 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
   Put_Fixed(r, s.Longitude, 10, 5, true);
   Put_Right(r, C_Depth, 8);
   Put_Text(r, "HRQV ");
-  r.append(4 + 3 + 10 + 7 + 7 + 7 + 7, ' ');
+  Put_Blanks(r, 4 + 3 + 10 + 7 + 7 + 7 + 7);
   Put_Char(r, 'L');
   Put_Char(r, ' ');
   Put_Left(r, "        ", 8);
@@ -133,7 +132,7 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
     Put_Text(r, "$magP");
     Put_Fixed(r, s.Mag, 5, 2, false);
     Put_Text(r, "l2QV ");
-    r.append(4 + 17, ' ');
+    Put_Blanks(r, 4 + 17);
     Put_Right(r, s.C_EventId, 12);
     Put_Char(r, '\n');
   }

@@ -103,8 +103,8 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   // "$pic", Year, Month, Day, Hour, Minute, C_Second, Sta_Name, Network,
   // Phase_Type, "QV", Number, Seed, the onset letter, G_Motion, ' ', ' ',
   // C_EventId.
-  std::string& r = s.Record;
-  r.clear();
+  Record_Text& r = s.Record;
+  Clear(r);
   Put_Left(r, "$pic", 4);
   Put_Int(r, s.Year, 4, ' ');
   Put_Int(r, s.Month, 2, '0');

@@ -4,11 +4,11 @@
 #include "records/record_text.h"
 
 void Format_Seconds(float Second, std::string& C_Second) {
-  C_Second.clear();
+  char text[kFixed_Room];
   if (Second < 10.0f) {  // "0%6.4f"
-    Put_Char(C_Second, '0');
-    Put_Fixed(C_Second, Second, 6, 4, false);
+    C_Second.assign(1, '0');
+    C_Second.append(text, Format_Fixed(text, Second, 6, 4, false));
   } else {  // "%7.4f"
-    Put_Fixed(C_Second, Second, 7, 4, false);
+    C_Second.assign(text, Format_Fixed(text, Second, 7, 4, false));
   }
 }

@@ -10,9 +10,17 @@
 // White space between fields: blank, tab, line end, carriage return, vertical
 // tab, form feed, and the NUL byte (which a text line should not hold; it is
 // read as a blank so that it can neither end a line early nor reach a record).
+struct Field_Space_Table {
+  bool space[256] = {};
+  constexpr Field_Space_Table() {
+    for (unsigned char c : {' ', '\t', '\n', '\r', '\v', '\f', '\0'})
+      space[c] = true;
+  }
+};
+inline constexpr Field_Space_Table kFieldSpace;
+
 inline bool Is_Field_Space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' ||
-         c == '\f' || c == '\0';
+  return kFieldSpace.space[static_cast<unsigned char>(c)];
 }
 
 // A position in a line, moving forward as fields are taken.

@@ -33,9 +33,9 @@ const Fixed_Format kFormats[] = {
 
 void Expect_Like_Printf(float value) {
   for (const Fixed_Format& f : kFormats) {
-    std::string ours;
+    Record_Text ours;
     Put_Fixed(ours, value, f.width, f.precision, f.plus);
-    ASSERT_EQ(Printf(f.printf_format, value), ours)
+    ASSERT_EQ(Printf(f.printf_format, value), Text_Of(ours))
         << f.printf_format << " of " << value;
   }
 }
@@ -72,29 +72,35 @@ TEST(PutInt, LikePrintf) {
   const int values[] = {0, 1, 9, 10, 99, 100, 1975, 9999, 10000, -1, -9, -10,
                         -999, -1000, INT_MAX, INT_MIN};
   for (int v : values) {
-    std::string four, two;
+    Record_Text four, two;
     Put_Int(four, v, 4, ' ');
     Put_Int(two, v, 2, '0');
     char want[32];
     std::snprintf(want, sizeof want, "%4d", v);
-    EXPECT_EQ(want, four);
+    EXPECT_EQ(want, Text_Of(four));
     std::snprintf(want, sizeof want, "%02d", v);
-    EXPECT_EQ(want, two);
+    EXPECT_EQ(want, Text_Of(two));
   }
-  std::string three;
+  Record_Text three;
   Put_Int(three, -5, 3, '0');
-  EXPECT_EQ("-05", three);
+  EXPECT_EQ("-05", Text_Of(three));
 }
 
 TEST(PutText, WidthsAreMinimumsAndCutsAreMaximums) {
-  std::string r;
+  Record_Text r;
   Put_Left(r, "ABC", 5);
   Put_Left(r, "STATION", 5);
   Put_Right(r, "1", 3);
   Put_Right(r, "BHZN", 3);
   Put_Cut(r, "125.0000", 7);
   Put_Cut(r, "05.5", 7);
-  EXPECT_EQ("ABC  STATION  1BHZN125.00005.5", r);
+  EXPECT_EQ("ABC  STATION  1BHZN125.00005.5", Text_Of(r));
+  // The buffer grows for records of any width.
+  Record_Text wide;
+  std::string long_name(5000, 'S');
+  Put_Left(wide, long_name, 5);
+  Put_Right(wide, "1", 12);
+  EXPECT_EQ(long_name + "           1", Text_Of(wide));
 }
 
 }  // namespace
