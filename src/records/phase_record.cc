@@ -32,6 +32,14 @@ Phase_Fields Scan_Phase(std::string_view info, int F_Flag) {
     p.phase = Next_Field(c);
     p.motion = Next_Char(c);
     p.time = Next_Field(c);
+    // A line without its first motion ends with the time: a field that
+    // begins with a digit and is the line's last.  Read as motion and time
+    // it would give a shifted time; it is the time, with a blank motion.
+    bool glued = !p.time.empty() && !Is_Field_Space(p.time.data()[-1]);
+    if (p.motion >= '0' && p.motion <= '9' && glued && Next_Field(c).empty()) {
+      p.time = std::string_view(p.time.data() - 1, p.time.size() + 1);
+      p.motion = '\0';
+    }
   }
   return p;
 }
