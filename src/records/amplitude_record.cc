@@ -53,9 +53,7 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
     Record_Text& r = s.Record;
     Clear(r);
     Put_Left(r, "$amp", 4);
-    Put_Int(r, s.Year, 4, ' ');
-    Put_Int(r, s.Month, 2, '0');
-    Put_Int(r, s.Day, 2, '0');
+    Put_Date(r, s.Year, s.Month, s.Day);
     Put_Blanks(r, 2 + 2 + 7);
     Put_Left(r, s.Sta_Name, 5);
     Put_Left(r, s.n_s.Network, 2);

@@ -110,9 +110,7 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
   Record_Text& r = s.Record;
   Clear(r);
   Put_Text(r, "$beg\n$locP");
-  Put_Int(r, s.Year, 4, ' ');
-  Put_Int(r, s.Month, 2, '0');
-  Put_Int(r, s.Day, 2, '0');
+  Put_Date(r, s.Year, s.Month, s.Day);
   Put_Int(r, s.Hour, 2, '0');
   Put_Int(r, s.Minute, 2, '0');
   Put_Right(r, std::string_view(s.C_Second).substr(0, 7), 7);

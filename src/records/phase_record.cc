@@ -114,9 +114,7 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   Record_Text& r = s.Record;
   Clear(r);
   Put_Left(r, "$pic", 4);
-  Put_Int(r, s.Year, 4, ' ');
-  Put_Int(r, s.Month, 2, '0');
-  Put_Int(r, s.Day, 2, '0');
+  Put_Date(r, s.Year, s.Month, s.Day);
   Put_Int(r, s.Hour, 2, '0');
   Put_Int(r, s.Minute, 2, '0');
   Put_Cut(r, s.C_Second, 7);

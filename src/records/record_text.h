@@ -66,6 +66,13 @@ inline void Put_Cut(Record_Text& r, std::string_view s, size_t max) {
 // "%Wd" with fill ' ', "%0Wd" with fill '0'.
 void Put_Int(Record_Text& r, int value, size_t width, char fill);
 
+// "%4d%02d%02d": the date columns of $loc, $pic and $amp.
+inline void Put_Date(Record_Text& r, int Year, int Month, int Day) {
+  Put_Int(r, Year, 4, ' ');
+  Put_Int(r, Month, 2, '0');
+  Put_Int(r, Day, 2, '0');
+}
+
 // "%W.Pf", or "%+W.Pf" when `plus` is set (width at most 32), into `text`;
 // returns the length.  The largest double has 309 digits before the point.
 constexpr size_t kFixed_Room = 400;
