@@ -13,8 +13,7 @@ bool Read_Line(Line_Reader& r, std::string_view& line) {
   size_t searched = r.start;  // bytes before this hold no line end
   for (;;) {
     const char* base = r.buffer.data();
-    const void* newline =
-        std::memchr(base + searched, '\n', r.end - searched);
+    const void* newline = std::memchr(base + searched, '\n', r.end - searched);
     if (newline != nullptr) {
       size_t stop = static_cast<const char*>(newline) - base + 1;
       line = std::string_view(base + r.start, stop - r.start);
@@ -38,8 +37,8 @@ bool Read_Line(Line_Reader& r, std::string_view& line) {
     }
     searched = r.end;
     if (r.end == r.buffer.size()) r.buffer.resize(r.buffer.size() * 2);
-    size_t n = std::fread(r.buffer.data() + r.end, 1, r.buffer.size() - r.end,
-                          r.f);
+    size_t n =
+        std::fread(r.buffer.data() + r.end, 1, r.buffer.size() - r.end, r.f);
     r.end += n;
     if (n == 0) {
       if (std::ferror(r.f))

@@ -37,9 +37,8 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
     std::string_view channel_of_S;
     float value;
   };
-  const Component_Amplitude components[] = {{"Z", "ELZ", s.Zamp},
-                                            {"N", "ELN", s.Namp},
-                                            {"E", "ELE", s.Eamp}};
+  const Component_Amplitude components[] = {
+      {"Z", "ELZ", s.Zamp}, {"N", "ELN", s.Namp}, {"E", "ELE", s.Eamp}};
   for (const Component_Amplitude& a : components) {
     if (s.Flag == 0 || a.value == 0.0f) continue;
     std::string comp = a.comp;

@@ -25,7 +25,8 @@ void Write_Piece(std::string_view piece, Conversion_State& s, FILE* f_cnss) {
 }  // namespace
 
 void Convert_Comment(std::string_view info, Conversion_State& s, FILE* f_cnss) {
-  std::string_view Comment = info.size() > 2 ? info.substr(2) : std::string_view();
+  std::string_view Comment =
+      info.size() > 2 ? info.substr(2) : std::string_view();
   size_t k = 0;
   while (Comment.size() - k > 80) {
     Write_Piece(Comment.substr(k, 80), s, f_cnss);

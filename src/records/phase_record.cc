@@ -52,12 +52,13 @@ bool Report_Form(int EventId, const Phase_Fields& p, int F_Flag, FILE* f_err) {
     const char* name;
     std::string_view text;
   };
-  const Named in_default[] = {{"Station", p.station}, {"Instrument", p.instrument},
-                              {"Onset", p.onset},     {"Phase", p.phase},
-                              {"Component", p.component}, {"Time", p.time}};
-  const Named in_alternate[] = {{"Station", p.station}, {"Instrument", p.instrument},
-                                {"Component", p.component}, {"Onset", p.onset},
-                                {"Phase", p.phase},     {"Time", p.time}};
+  const Named in_default[] = {
+      {"Station", p.station}, {"Instrument", p.instrument}, {"Onset", p.onset},
+      {"Phase", p.phase},     {"Component", p.component},   {"Time", p.time}};
+  const Named in_alternate[] = {
+      {"Station", p.station},     {"Instrument", p.instrument},
+      {"Component", p.component}, {"Onset", p.onset},
+      {"Phase", p.phase},         {"Time", p.time}};
   for (const Named& field : F_Flag == 0 ? in_default : in_alternate) {
     if (field.text.empty()) {
       std::fprintf(f_err, "\n Error Phase %d --- %s missing.", EventId,
@@ -103,8 +104,8 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
 
   Modify_Time(s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second);
   if (s.Flag == 0) return;
-  if (!Test_Phase(s.EventId, s.Year, s.Month, s.Day, s.Hour, s.Minute,
-                  s.Second, f_err))
+  if (!Test_Phase(s.EventId, s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second,
+                  f_err))
     return;
 
   // "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n" with

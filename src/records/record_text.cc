@@ -60,7 +60,8 @@ size_t Fixed_Text_Of_Float(double value, int precision, bool plus,
   char digits[24];
   char* end = digits + sizeof digits;
   char* p = end;
-  for (int i = 0; i < precision; ++i, q /= 10) *--p = static_cast<char>('0' + q % 10);
+  for (int i = 0; i < precision; ++i, q /= 10)
+    *--p = static_cast<char>('0' + q % 10);
   if (precision > 0) *--p = '.';
   do {
     *--p = static_cast<char>('0' + q % 10);
@@ -106,6 +107,6 @@ size_t Format_Fixed(char (&text)[kFixed_Room], double value, size_t width,
 void Put_Fixed(Record_Text& r, double value, size_t width, int precision,
                bool plus) {
   char text[kFixed_Room];
-  Put_Text(r, std::string_view(text, Format_Fixed(text, value, width,
-                                                  precision, plus)));
+  Put_Text(r, std::string_view(
+                  text, Format_Fixed(text, value, width, precision, plus)));
 }

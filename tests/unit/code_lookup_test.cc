@@ -34,16 +34,14 @@ class Lookup : public ::testing::Test {
 };
 
 void Expect_Codes(const std::string& network, const std::string& number,
-                  const std::string& seed,
-                  const Number_SEED& got) {
+                  const std::string& seed, const Number_SEED& got) {
   EXPECT_EQ(network, got.Network);
   EXPECT_EQ(number, got.Number);
   EXPECT_EQ(seed, got.Seed);
 }
 
 TEST_F(Lookup, FirstMatchingLineWins) {
-  Load("NN ABC\nCI ABC\n\tAZ   XYZ   extra tokens\n",
-       "ABC 01 BH\nABC 02 HH\n");
+  Load("NN ABC\nCI ABC\n\tAZ   XYZ   extra tokens\n", "ABC 01 BH\nABC 02 HH\n");
   Expect_Codes("NN", "01", "BHZ", Get("ABC", "ABC"));
   Expect_Codes("AZ", "01", "BHZ", Get("XYZ", "ABC"));
   EXPECT_EQ("", Content_Of(log));
@@ -77,8 +75,9 @@ TEST_F(Lookup, DashInstrumentIsNeitherSearchedNorReported) {
 TEST_F(Lookup, ComponentRule) {
   Load("", "ABC 01 BH\n");
   const std::pair<const char*, const char*> rewrites[] = {
-      {"NE", "N"},   {"NZ", "N"},   {"EZ", "E"},   {"NEZ", "N"}, {"ZN", "ZN"},
-      {"EN", "EN"},  {"ZNE", "ZNE"}, {"ne", "ne"}, {"Z", "Z"},    {"NEZZ", "NEZZ"}};
+      {"NE", "N"},  {"NZ", "N"},     {"EZ", "E"},    {"NEZ", "N"},
+      {"ZN", "ZN"}, {"EN", "EN"},    {"ZNE", "ZNE"}, {"ne", "ne"},
+      {"Z", "Z"},   {"NEZZ", "NEZZ"}};
   for (auto [given, becomes] : rewrites) {
     std::string comp = given;
     Number_SEED codes = Get("ABC", "ABC", comp);
@@ -127,7 +126,8 @@ TEST_F(Lookup, OverLongTokensAreKeptWhole) {
 
 TEST_F(Lookup, RepeatedCallsGiveTheSameRecord) {
   Load("NN ABC\n", "ABC 01 BH\n");
-  for (int i = 0; i < 3; ++i) Expect_Codes("NN", "01", "BHZ", Get("ABC", "ABC"));
+  for (int i = 0; i < 3; ++i)
+    Expect_Codes("NN", "01", "BHZ", Get("ABC", "ABC"));
 }
 
 }  // namespace

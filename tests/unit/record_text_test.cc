@@ -27,8 +27,8 @@ struct Fixed_Format {
 
 // Every fixed-point conversion that the records use.
 const Fixed_Format kFormats[] = {
-    {"%6.4f", 6, 4, false},   {"%7.4f", 7, 4, false},  {"%+9.5f", 9, 5, true},
-    {"%+10.5f", 10, 5, true}, {"%8.4f", 8, 4, false},  {"%5.2f", 5, 2, false},
+    {"%6.4f", 6, 4, false},   {"%7.4f", 7, 4, false}, {"%+9.5f", 9, 5, true},
+    {"%+10.5f", 10, 5, true}, {"%8.4f", 8, 4, false}, {"%5.2f", 5, 2, false},
     {"%6.2f", 6, 2, false},   {"%5.3f", 5, 3, false}};
 
 void Expect_Like_Printf(float value) {
@@ -41,10 +41,25 @@ void Expect_Like_Printf(float value) {
 }
 
 TEST(PutFixed, SpecialValues) {
-  const float specials[] = {0.0f, -0.0f, 5.5f, -5.5f, 1.115f, 0.004f,
-                            -0.004f, 9.99995f, 9.99994f, 99.99995f,
-                            999.99995f, 1e-45f, -1e-45f, 3.4028235e38f,
-                            -3.4028235e38f, 0.125f, 0.375f, 2.5f, 0.00005f,
+  const float specials[] = {0.0f,
+                            -0.0f,
+                            5.5f,
+                            -5.5f,
+                            1.115f,
+                            0.004f,
+                            -0.004f,
+                            9.99995f,
+                            9.99994f,
+                            99.99995f,
+                            999.99995f,
+                            1e-45f,
+                            -1e-45f,
+                            3.4028235e38f,
+                            -3.4028235e38f,
+                            0.125f,
+                            0.375f,
+                            2.5f,
+                            0.00005f,
                             std::numeric_limits<float>::infinity(),
                             -std::numeric_limits<float>::infinity(),
                             std::numeric_limits<float>::quiet_NaN(),
@@ -69,8 +84,8 @@ TEST(PutFixed, RandomFloats) {
 }
 
 TEST(PutInt, LikePrintf) {
-  const int values[] = {0, 1, 9, 10, 99, 100, 1975, 9999, 10000, -1, -9, -10,
-                        -999, -1000, INT_MAX, INT_MIN};
+  const int values[] = {0,     1,  9,  10,  99,   100,   1975,    9999,
+                        10000, -1, -9, -10, -999, -1000, INT_MAX, INT_MIN};
   for (int v : values) {
     Record_Text four, two;
     Put_Int(four, v, 4, ' ');

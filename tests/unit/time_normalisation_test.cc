@@ -42,15 +42,18 @@ TEST_F(Utc, CarriesEveryUnit) {
   Expect_Same({1975, 7, 2, 0, 0, 0.0f}, Normalised({1975, 7, 1, 24, 0, 0.0f}));
   Expect_Same({1976, 1, 1, 0, 0, 0.5f},
               Normalised({1975, 12, 31, 23, 59, 60.5f}));
-  Expect_Same({1975, 3, 2, 10, 5, 5.5f}, Normalised({1975, 2, 30, 10, 5, 5.5f}));
+  Expect_Same({1975, 3, 2, 10, 5, 5.5f},
+              Normalised({1975, 2, 30, 10, 5, 5.5f}));
   Expect_Same({1976, 1, 1, 0, 0, 0.0f}, Normalised({1975, 13, 1, 0, 0, 0.0f}));
   Expect_Same({1975, 7, 1, 10, 6, 15.25f},
               Normalised({1975, 7, 1, 10, 5, 75.25f}));
-  Expect_Same({1975, 7, 1, 11, 0, 0.0f}, Normalised({1975, 7, 1, 10, 60, 0.0f}));
+  Expect_Same({1975, 7, 1, 11, 0, 0.0f},
+              Normalised({1975, 7, 1, 10, 60, 0.0f}));
   Expect_Same({1984, 1, 1, 0, 0, 0.0f},
               Normalised({1983, 12, 31, 23, 59, 60.0f}));
   // Day 0 is the last day of the previous month; dates before 1970 work.
-  Expect_Same({1912, 2, 29, 23, 0, 0.0f}, Normalised({1912, 3, 0, 23, 0, 0.0f}));
+  Expect_Same({1912, 2, 29, 23, 0, 0.0f},
+              Normalised({1912, 3, 0, 23, 0, 0.0f}));
 }
 
 TEST_F(Utc, NegativeSecondsKeepTheirFraction) {
@@ -118,8 +121,9 @@ Date_Time Uncached(Date_Time t) {
   float sec_f = t.Second - static_cast<float>(whole);
   std::tm local;
   localtime_r(&nb_sec, &local);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-          local.tm_min, static_cast<float>(local.tm_sec) + sec_f};
+  return {local.tm_year + 1900, local.tm_mon + 1,
+          local.tm_mday,        local.tm_hour,
+          local.tm_min,         static_cast<float>(local.tm_sec) + sec_f};
 }
 
 // Remembered midnights must give what a fresh computation gives, for every
@@ -135,9 +139,9 @@ TEST(RememberedMidnights, MatchAFreshComputation) {
                   static_cast<int32_t>(random() % 26),
                   static_cast<int32_t>(random() % 62),
                   static_cast<float>(random() % 7000) / 100.0f};
-      SCOPED_TRACE(::testing::Message() << zone << " " << t.Year << "-"
-                                        << t.Month << "-" << t.Day << " "
-                                        << t.Hour);
+      SCOPED_TRACE(::testing::Message()
+                   << zone << " " << t.Year << "-" << t.Month << "-" << t.Day
+                   << " " << t.Hour);
       Expect_Same(Uncached(t), Normalised(t));
     }
   }

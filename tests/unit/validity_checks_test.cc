@@ -82,9 +82,9 @@ TEST(TestEvent, SinglePrecisionBounds) {
 
 TEST(TestEvent, FirstFailureOnly) {
   EXPECT_EQ("\n Error Event 1 --- Year = 1984.", Event(With([](Origin& o) {
-                                                  o.Year = 1984;
-                                                  o.Latitude = 95.0f;
-                                                })).second);
+                                                   o.Year = 1984;
+                                                   o.Latitude = 95.0f;
+                                                 })).second);
 }
 
 TEST(TestEvent, NotANumberPasses) {
