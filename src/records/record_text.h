@@ -30,6 +30,7 @@ inline char* Room(Record_Text& r, size_t n) {
 
 // "%s", and a literal.
 inline void Put_Text(Record_Text& r, std::string_view s) {
+  if (s.empty()) return;  // an empty view may have no data pointer
   std::memcpy(Room(r, s.size()), s.data(), s.size());
   r.size += s.size();
 }

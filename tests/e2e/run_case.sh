@@ -12,6 +12,8 @@
 #   expect/status   the exit status
 #   expect/files/*  each file that must exist afterwards, with its exact content
 #   expect/absent   optional: names that must not exist afterwards, one per line
+#   check           optional: shell commands run in the working directory after
+#                   the run, with the case directory as $1; a non-zero status fails
 #
 # With TREMVERT_UPDATE=1 the expectations are rewritten from the actual run
 # (stdout, status, and the catalog and error log of the first argument).
@@ -75,6 +77,11 @@ if [ -f "$case_dir/expect/absent" ]; then
     [ -z "$a" ] && continue
     if [ -e "$work/$a" ]; then echo "$name: $a exists but must not"; fail=1; fi
   done < "$case_dir/expect/absent"
+fi
+if [ -f "$case_dir/check" ]; then
+  if ! (cd "$work" && bash "$case_dir/check" "$case_dir"); then
+    echo "$name: check failed"; fail=1
+  fi
 fi
 [ $fail = 0 ] && echo "$name: ok"
 exit $fail
