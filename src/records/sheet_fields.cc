@@ -50,10 +50,13 @@ bool Is_Plain_Decimal(std::string_view text) {
 double Read_Real(std::string_view text) {
   if (Is_Plain_Decimal(text)) {
     // from_chars rounds correctly, as strtod does, but takes no plus sign.
-    if (text[0] == '+') text.remove_prefix(1);
+    // Out of range (overflow, or underflow to zero) it leaves the value to
+    // strtod, which gives infinity or zero.
+    std::string_view digits = text[0] == '+' ? text.substr(1) : text;
     double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), value)
+            .ec == std::errc())
+      return value;
   }
   // strtod needs a terminated copy; tokens hold no NUL bytes.
   char small[64];

@@ -65,10 +65,16 @@ TEST(Numbers, PlainDecimalsReadExactlyAsStrtod) {
     double want = std::strtod(token.c_str(), nullptr);
     ASSERT_EQ(0, std::memcmp(&ours, &want, sizeof ours)) << token;
   }
-  for (const char* token : {"1e5", "1E-3", "12.", ".5", "-.5", "+.", "1.2.3",
-                            "--1", "+-1", "1e400", "0x10", "INF", "-nan(1)"}) {
+  const std::string zeros(400, '0');
+  for (const std::string& token :
+       {std::string("1e5"), std::string("1E-3"), std::string("12."),
+        std::string(".5"), std::string("-.5"), std::string("+."),
+        std::string("1.2.3"), std::string("--1"), std::string("+-1"),
+        std::string("1e400"), std::string("0x10"), std::string("INF"),
+        std::string("-nan(1)"), "1" + zeros, "-1" + zeros, "+1" + zeros,
+        "0." + zeros + "1", "-0." + zeros + "1", "0.000" + zeros}) {
     double ours = Read_Real(token);
-    double want = std::strtod(token, nullptr);
+    double want = std::strtod(token.c_str(), nullptr);
     if (std::isnan(want))
       EXPECT_TRUE(std::isnan(ours)) << token;
     else
