@@ -1,9 +1,9 @@
 // Start-up, line loop and shutdown of one run.  See the header.
 #include "driver/conversion_run.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "driver/dispatch.h"
 #include "driver/line_reader.h"
@@ -72,9 +72,11 @@ int Run_Conversion(int argc, const char* const* argv, FILE* out) {
     return 1;
   }
   // Large buffers: a catalog is often more than twice the size of its sheet.
-  std::vector<char> cnss_buffer(1 << 20), err_buffer(1 << 16);
-  std::setvbuf(run.f_cnss, cnss_buffer.data(), _IOFBF, cnss_buffer.size());
-  std::setvbuf(run.f_err, err_buffer.data(), _IOFBF, err_buffer.size());
+  constexpr size_t kCnssBuffer = 1 << 20, kErrBuffer = 1 << 16;
+  std::unique_ptr<char[]> cnss_buffer(new char[kCnssBuffer]);
+  std::unique_ptr<char[]> err_buffer(new char[kErrBuffer]);
+  std::setvbuf(run.f_cnss, cnss_buffer.get(), _IOFBF, kCnssBuffer);
+  std::setvbuf(run.f_err, err_buffer.get(), _IOFBF, kErrBuffer);
   std::fputs("$fmt cnss-catalog-ver-1.0.1\n", run.f_cnss);
   std::fprintf(out, "\n Converting to CNSS format --- %s.sheet\n\n",
                base.c_str());
