@@ -58,8 +58,19 @@ bool Local_Midnight(int64_t year, int64_t mon, int64_t mday, time_t& out) {
   calendar.tm_mon = static_cast<int>(mon);
   calendar.tm_year = static_cast<int>(year);
   calendar.tm_mday = static_cast<int>(mday);
+  std::tm day_before = calendar;
   time_t nb_sec = std::mktime(&calendar);
-  if (nb_sec == static_cast<time_t>(-1)) return false;
+  if (nb_sec == static_cast<time_t>(-1) && day_before.tm_mday > INT_MIN) {
+    // A midnight that the zone skipped when its offset changed (Moscow on
+    // 1930-06-21) cannot be read: it is taken 24 hours after the midnight
+    // before it, that is with the offset in force before the change, so the
+    // result carries the change as it does for any change of offset
+    // between a midnight and the reading.
+    --day_before.tm_mday;
+    nb_sec = std::mktime(&day_before);
+    if (nb_sec == static_cast<time_t>(-1)) return false;
+    nb_sec += 86400;
+  }
   if (remembered != nullptr) *remembered = nb_sec;
   out = nb_sec;
   return true;

@@ -96,6 +96,18 @@ TEST_F(Utc, RememberedMidnightDoesNotLeakAcrossDates) {
   Expect_Same({1975, 7, 1, 10, 5, 5.5f}, Normalised({1975, 7, 1, 10, 5, 5.5f}));
 }
 
+TEST(SkippedMidnight, IsStillNormalised) {
+  // Moscow moved its clocks from 00:00 to 01:00 on 1930-06-21: that midnight
+  // does not exist, yet an hour of 24 the day before still carries.
+  Use_Time_Zone("Europe/Moscow");
+  Date_Time t = Normalised({1930, 6, 20, 24, 0, 0.0f});
+  EXPECT_EQ(1930, t.Year);
+  EXPECT_EQ(6, t.Month);
+  EXPECT_EQ(21, t.Day);
+  EXPECT_EQ(1, t.Hour);  // the clock reading after the change
+  Use_Time_Zone("UTC");
+}
+
 TEST(LosAngeles, DaylightSavingShiftsSummerTimes) {
   Use_Time_Zone("America/Los_Angeles");
   Expect_Same({1975, 7, 1, 11, 5, 5.5f}, Normalised({1975, 7, 1, 10, 5, 5.5f}));
