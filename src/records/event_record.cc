@@ -1,6 +1,7 @@
 // Event records.  See the header.
 #include "records/event_record.h"
 
+#include <cmath>
 #include <string>
 
 #include "records/record_text.h"
@@ -95,8 +96,9 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
   s.Flag = Test_Event(s.EventId, s.Year, s.Month, s.Day, s.Hour, s.Minute,
                       s.Second, s.Latitude, s.Longitude, s.Depth, f_err) != 0;
   if (!s.Flag) return;
-  if (C_Depth.size() > 8) {
-    // A depth of 1000 km or more has no room in its eight columns.
+  if (C_Depth.size() > 8 || std::isinf(s.Depth)) {
+    // A depth of 1000 km or more has no room in its eight columns (an
+    // infinite one would fit them as "inf", but is no depth either).
     std::fprintf(f_err, "\n Error Event %d --- Depth = %f.", s.EventId,
                  static_cast<double>(s.Depth));
     s.Flag = 0;
