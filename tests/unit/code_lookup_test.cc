@@ -47,30 +47,8 @@ TEST_F(Lookup, FirstMatchingLineWins) {
   EXPECT_EQ("", Content_Of(log));
 }
 
-TEST_F(Lookup, ComparisonIsExactAndCaseSensitive) {
-  Load("NN ABC\nNN ABCD\n", "BH1 01 BH\n");
-  Expect_Codes("XX", "01", "BHZ", Get("abc", "BH1"));
-  Expect_Codes("XX", "01", "BHZ", Get("AB", "BH1"));
-  Expect_Codes("NN", "99", "", Get("ABC", "bh1"));
-  EXPECT_EQ("\n Error [Unknown instrument] : bh1.", Content_Of(log));
-}
 
-TEST_F(Lookup, UnknownInstrumentReportedOncePerCall) {
-  Load("NN ABC\n", "");
-  Expect_Codes("NN", "99", "", Get("ABC", "XY"));
-  Expect_Codes("NN", "99", "", Get("ABC", "XY"));
-  EXPECT_EQ(
-      "\n Error [Unknown instrument] : XY.\n Error [Unknown instrument] : XY.",
-      Content_Of(log));
-}
 
-TEST_F(Lookup, DashInstrumentIsNeitherSearchedNorReported) {
-  Load("NN ABC\n", "- 07 EH\n");
-  std::string comp = "NEZ";
-  Expect_Codes("NN", "99", "", Get("ABC", "-", comp));
-  EXPECT_EQ("N", comp);
-  EXPECT_EQ("", Content_Of(log));
-}
 
 TEST_F(Lookup, ComponentRule) {
   Load("", "ABC 01 BH\n");
@@ -95,10 +73,6 @@ TEST_F(Lookup, LastLineWithoutLineEndTakesPart) {
   Expect_Codes("CI", "01", "BHZ", Get("ABC", "ABC"));
 }
 
-TEST_F(Lookup, OneLineFilesWithoutLineEnd) {
-  Load("NN ABC", "ABC 01 BH");
-  Expect_Codes("NN", "01", "BHZ", Get("ABC", "ABC"));
-}
 
 TEST_F(Lookup, LongLinesAreReadWhole) {
   std::string padding(300, 'x');
@@ -124,10 +98,5 @@ TEST_F(Lookup, OverLongTokensAreKeptWhole) {
                Get("STATION9", "INSTRUMENT", comp));
 }
 
-TEST_F(Lookup, RepeatedCallsGiveTheSameRecord) {
-  Load("NN ABC\n", "ABC 01 BH\n");
-  for (int i = 0; i < 3; ++i)
-    Expect_Codes("NN", "01", "BHZ", Get("ABC", "ABC"));
-}
 
 }  // namespace

@@ -11,15 +11,6 @@
 
 namespace {
 
-TEST(Fields, SkipTheRecordLetterAndTheNextCharacter) {
-  Field_Cursor c = Fields_Of_Sheet_Line("PXABC - e");
-  EXPECT_EQ("ABC", Next_Field(c));
-  EXPECT_EQ("-", Next_Field(c));
-  EXPECT_EQ("e", Next_Field(c));
-  EXPECT_EQ("", Next_Field(c));
-  Field_Cursor short_line = Fields_Of_Sheet_Line("P\n");
-  EXPECT_EQ("", Next_Field(short_line));
-}
 
 TEST(Fields, WhiteSpaceIncludingNulSeparates) {
   std::string line("E \t a\r\v\fb\0c\n", 12);
@@ -30,13 +21,6 @@ TEST(Fields, WhiteSpaceIncludingNulSeparates) {
   EXPECT_EQ("", Next_Field(c));
 }
 
-TEST(Fields, NextCharSkipsWhiteSpace) {
-  Field_Cursor c = Fields_Of_Sheet_Line("P   dx 12");
-  EXPECT_EQ('d', Next_Char(c));
-  EXPECT_EQ("x", Next_Field(c));
-  EXPECT_EQ("12", Next_Field(c));
-  EXPECT_EQ('\0', Next_Char(c));
-}
 
 TEST(Numbers, RealsReadTheLongestNumericPrefix) {
   EXPECT_EQ(5.0, Read_Real("5-"));

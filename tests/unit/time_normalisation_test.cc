@@ -90,11 +90,6 @@ TEST_F(Utc, UnrepresentableDatesAreLeftAlone) {
               Normalised({1975, 1, 2147483647, 24, 0, 0.0f}));
 }
 
-TEST_F(Utc, RememberedMidnightDoesNotLeakAcrossDates) {
-  Expect_Same({1975, 7, 1, 10, 5, 5.5f}, Normalised({1975, 7, 1, 10, 5, 5.5f}));
-  Expect_Same({1975, 7, 2, 10, 5, 5.5f}, Normalised({1975, 7, 2, 10, 5, 5.5f}));
-  Expect_Same({1975, 7, 1, 10, 5, 5.5f}, Normalised({1975, 7, 1, 10, 5, 5.5f}));
-}
 
 TEST(SkippedMidnight, IsStillNormalised) {
   // Moscow moved its clocks from 00:00 to 01:00 on 1930-06-21: that midnight
