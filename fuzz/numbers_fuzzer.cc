@@ -22,9 +22,11 @@
 #include <string>
 #include <string_view>
 
-#include "records/record_text.h"
+#include "text/fixed_point.h"
+#include "text/record_text.h"
 #include "records/seconds_text.h"
-#include "records/sheet_fields.h"
+#include "text/fields.h"
+#include "text/numbers.h"
 #include "reference/time_normalisation.h"
 
 namespace {

@@ -59,7 +59,7 @@ fi
 
 # Build (again only when a source is newer than the fuzzer).
 sources=()
-for f in "$root"/src/driver/*.cc "$root"/src/records/*.cc "$root"/src/reference/*.cc; do
+for f in "$root"/src/driver/*.cc "$root"/src/records/*.cc "$root"/src/reference/*.cc "$root"/src/text/*.cc; do
   [ "$(basename "$f")" = main.cc ] && continue
   sources+=("$f")
 done

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "driver/dispatch.h"
-#include "driver/line_reader.h"
 #include "reference/time_normalisation.h"
+#include "text/line_reader.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ bool Convert_Lines(Conversion_Run& run) {
   Open_Line_Reader(reader, run.f_cat);
   std::string_view info;
   while (Read_Line(reader, info)) Dispatch_Line(info, run);
-  return !reader.read_error;
+  return reader.read_error == 0;
 }
 
 }  // namespace

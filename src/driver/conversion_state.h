@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <string>
 
-#include "records/record_text.h"
 #include "reference/number_seed.h"
 
 struct Conversion_State {
@@ -38,9 +37,6 @@ struct Conversion_State {
 
   // Codes of the latest lookup.
   Number_SEED n_s;
-
-  // Working buffer of the converters: the catalog record being built.
-  Record_Text Record;
 };
 
 #endif  // TREMVERT_DRIVER_CONVERSION_STATE_H_

@@ -7,7 +7,7 @@
 #include "records/phase_record.h"
 
 char Record_Letter(std::string_view info) {
-  char c = info.empty() ? '\n' : info[0];
+  char c = info[0];
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 

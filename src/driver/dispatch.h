@@ -6,8 +6,9 @@
 
 #include "driver/conversion_run.h"
 
-// The record letter of a line: its first character, upper-cased by the C
-// locale's rule (a to z become A to Z, every other byte stays).
+// The record letter of a line (never empty: it holds at least its line end):
+// its first character, upper-cased by the C locale's rule (a to z become A
+// to Z, every other byte stays).
 char Record_Letter(std::string_view info);
 
 // Hands the line (with its line end) to the converter of its letter, writes

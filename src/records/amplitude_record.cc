@@ -3,8 +3,11 @@
 
 #include <string>
 
-#include "records/record_text.h"
-#include "records/sheet_fields.h"
+#include "records/catalog_record.h"
+#include "text/fields.h"
+#include "text/fixed_point.h"
+#include "text/numbers.h"
+#include "text/record_text.h"
 
 void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
                        const Mapping_Tables& maps, FILE* f_err, FILE* f_cnss) {
@@ -39,6 +42,7 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   };
   const Component_Amplitude components[] = {
       {"Z", "ELZ", s.Zamp}, {"N", "ELN", s.Namp}, {"E", "ELE", s.Eamp}};
+  Record_Text r;
   for (const Component_Amplitude& a : components) {
     if (s.Flag == 0 || a.value == 0.0f) continue;
     std::string comp = a.comp;
@@ -49,7 +53,6 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
     // with "$amp", Year, Month, Day, "  ", "  ", "       ", Sta_Name,
     // Network, the amplitude "%6.2f", "QV", Number, the channel, "WAS", "mm",
     // '1', C_Freq, ' ', C_EventId.
-    Record_Text& r = s.Record;
     Clear(r);
     Put_Left(r, "$amp", 4);
     Put_Date(r, s.Year, s.Month, s.Day);
@@ -65,8 +68,7 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
     Put_Char(r, '1');
     Put_Right(r, C_Freq, 5);
     Put_Char(r, ' ');
-    Put_Right(r, s.C_EventId, 12);
-    Put_Char(r, '\n');
+    Put_Record_End(r, s.C_EventId);
     Write_Record(r, f_cnss);
   }
 }

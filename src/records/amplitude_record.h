@@ -1,3 +1,7 @@
+// records/: one converter for each family of sheet records, reading its
+// fields and writing its catalog records.  It uses reference/ and text/, and
+// the conversion state that the driver defines.
+//
 // Amplitude records (letters D, A, S, B): the amplitudes of one station and
 // instrument on up to three components, one $amp record for each non-zero
 // component in the order Z, N, E, under an open event gate.

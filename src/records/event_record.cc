@@ -4,12 +4,20 @@
 #include <cmath>
 #include <string>
 
-#include "records/record_text.h"
+#include "records/catalog_record.h"
 #include "records/seconds_text.h"
-#include "records/sheet_fields.h"
 #include "reference/time_normalisation.h"
 #include "reference/validity_checks.h"
+#include "text/fields.h"
+#include "text/fixed_point.h"
+#include "text/numbers.h"
+#include "text/record_text.h"
 
+namespace {
+
+// A latitude or longitude token in decimal degrees or in the degrees-minutes
+// form DD-MMMM / DDD-MMMM, as degrees (not negated).  A leading sign belongs
+// to the whole value.  Computed in double precision, rounded once.
 float Read_Coordinate(std::string_view token) {
   // A hyphen after the first character marks the degrees-minutes form; a
   // token whose only hyphen is its first character is a negative decimal.
@@ -27,8 +35,6 @@ float Read_Coordinate(std::string_view token) {
   double value = degrees + minutes / 60;
   return static_cast<float>(negative ? -value : value);
 }
-
-namespace {
 
 // Reports the first of the fields that the event cannot do without that the
 // line lacks or that is malformed; false when the line can be converted.
@@ -109,8 +115,7 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
   // "%4s%3s%10s%7s%7s%7s%7s%c%c%-8s%12s\n" with Year, Month, Day, Hour,
   // Minute, C_Second, Latitude, Longitude, C_Depth, seven empty texts, 'L',
   // ' ', eight blanks, C_EventId.
-  Record_Text& r = s.Record;
-  Clear(r);
+  Record_Text r;
   Put_Text(r, "$beg\n$locP");
   Put_Date(r, s.Year, s.Month, s.Day);
   Put_Int(r, s.Hour, 2, '0');
@@ -124,8 +129,7 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
   Put_Char(r, 'L');
   Put_Char(r, ' ');
   Put_Left(r, "        ", 8);
-  Put_Right(r, s.C_EventId, 12);
-  Put_Char(r, '\n');
+  Put_Record_End(r, s.C_EventId);
 
   // "$magP%5.2fl2QV %4s                 %12s\n" with Mag, "", C_EventId.
   if (s.Mag != 0.0f) {
@@ -133,8 +137,7 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
     Put_Fixed(r, s.Mag, 5, 2, false);
     Put_Text(r, "l2QV ");
     Put_Blanks(r, 4 + 17);
-    Put_Right(r, s.C_EventId, 12);
-    Put_Char(r, '\n');
+    Put_Record_End(r, s.C_EventId);
   }
   Write_Record(r, f_cnss);
 }

@@ -1,11 +1,13 @@
 // Phase records.  See the header.
 #include "records/phase_record.h"
 
-#include "records/record_text.h"
+#include "records/catalog_record.h"
 #include "records/seconds_text.h"
-#include "records/sheet_fields.h"
 #include "reference/time_normalisation.h"
 #include "reference/validity_checks.h"
+#include "text/fields.h"
+#include "text/numbers.h"
+#include "text/record_text.h"
 
 namespace {
 
@@ -112,8 +114,7 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   // "$pic", Year, Month, Day, Hour, Minute, C_Second, Sta_Name, Network,
   // Phase_Type, "QV", Number, Seed, the onset letter, G_Motion, ' ', ' ',
   // C_EventId.
-  Record_Text& r = s.Record;
-  Clear(r);
+  Record_Text r;
   Put_Left(r, "$pic", 4);
   Put_Date(r, s.Year, s.Month, s.Day);
   Put_Int(r, s.Hour, 2, '0');
@@ -129,7 +130,6 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   Put_Char(r, s.G_Motion);
   Put_Char(r, ' ');
   Put_Char(r, ' ');
-  Put_Right(r, s.C_EventId, 12);
-  Put_Char(r, '\n');
+  Put_Record_End(r, s.C_EventId);
   Write_Record(r, f_cnss);
 }

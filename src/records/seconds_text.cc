@@ -1,7 +1,7 @@
 // The seconds text.  See the header.
 #include "records/seconds_text.h"
 
-#include "records/record_text.h"
+#include "text/fixed_point.h"
 
 void Format_Seconds(float Second, std::string& C_Second) {
   char text[kFixed_Room];

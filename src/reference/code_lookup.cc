@@ -1,34 +1,34 @@
 // Mapping tables and the code lookup.  See the header.
 #include "reference/code_lookup.h"
 
-#include <string>
-
-#include "records/sheet_fields.h"
+#include "text/fields.h"
+#include "text/line_reader.h"
 
 namespace {
 
 // Calls `each_line` for every line of the file, the last one included even
-// without a line end; lines of any length are taken whole.
+// without a line end; lines of any length are taken whole.  Returns 0, or the
+// errno of a failed read.
 template <typename Each_Line>
-void For_Each_Line(FILE* f, Each_Line each_line) {
-  std::string text;
-  char chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
-  std::string_view rest(text);
-  while (!rest.empty()) {
-    size_t end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    each_line(Field_Cursor{line.data(), line.data() + line.size()});
-    if (end == std::string_view::npos) break;
-    rest.remove_prefix(end + 1);
-  }
+int For_Each_Line(FILE* f, Each_Line each_line) {
+  Line_Reader reader;
+  Open_Line_Reader(reader, f);
+  std::string_view line;
+  while (Read_Line(reader, line)) each_line(Fields_Of(line));
+  return reader.read_error;
+}
+
+void Apply_Component_Rule(std::string& Comp) {
+  if (Comp == "NE" || Comp == "NZ" || Comp == "NEZ")
+    Comp.assign(1, 'N');
+  else if (Comp == "EZ")
+    Comp.assign(1, 'E');
 }
 
 }  // namespace
 
-void Load_Station_Mapping(FILE* f_stat, Mapping_Tables& tables) {
-  For_Each_Line(f_stat, [&](Field_Cursor c) {
+int Load_Station_Mapping(FILE* f_stat, Mapping_Tables& tables) {
+  return For_Each_Line(f_stat, [&](Field_Cursor c) {
     std::string_view network = Next_Field(c);
     std::string_view station = Next_Field(c);
     if (station.empty()) return;
@@ -36,8 +36,8 @@ void Load_Station_Mapping(FILE* f_stat, Mapping_Tables& tables) {
   });
 }
 
-void Load_Instrument_Mapping(FILE* f_inst, Mapping_Tables& tables) {
-  For_Each_Line(f_inst, [&](Field_Cursor c) {
+int Load_Instrument_Mapping(FILE* f_inst, Mapping_Tables& tables) {
+  return For_Each_Line(f_inst, [&](Field_Cursor c) {
     std::string_view code = Next_Field(c);
     if (code.empty()) return;
     std::string_view number = Next_Field(c);
@@ -46,13 +46,6 @@ void Load_Instrument_Mapping(FILE* f_inst, Mapping_Tables& tables) {
         std::string(code),
         Instrument_Codes{std::string(number), std::string(prefix)});
   });
-}
-
-void Apply_Component_Rule(std::string& Comp) {
-  if (Comp == "NE" || Comp == "NZ" || Comp == "NEZ")
-    Comp.assign(1, 'N');
-  else if (Comp == "EZ")
-    Comp.assign(1, 'E');
 }
 
 Number_SEED Get_Number_SEED(const Mapping_Tables& tables,
@@ -76,4 +69,8 @@ Number_SEED Get_Number_SEED(const Mapping_Tables& tables,
   if (!listed.Number.empty()) codes.Number = listed.Number;
   if (!listed.Seed_Prefix.empty()) codes.Seed = listed.Seed_Prefix + Comp;
   return codes;
+}
+
+bool Is_Station_Listed(const Mapping_Tables& tables, const std::string& Stat) {
+  return tables.Network_Of_Station.count(Stat) != 0;
 }

@@ -12,12 +12,12 @@
 // in seconds, and the instant is converted back with the local time zone.
 //
 // A midnight that the zone skipped (its offset changed at midnight) is read
-// with the offset in force the day before.  Where the C library cannot represent the
-// date at all (mktime or localtime fails), the six fields are left as they
-// were.  A Second that is not finite, or whose
-// whole part does not fit 32 bits, has no whole part to carry: the whole part
-// is taken as 0 and the value is carried as the fraction, so it comes back
-// unchanged for the checks to judge.
+// with the offset in force the day before.  Where the C library cannot
+// represent the date at all (mktime or localtime fails), the six fields are
+// left as they were.  A Second that is not finite, or whose whole part does not
+// fit 32 bits, has no whole part to carry: the whole part is taken as 0 and the
+// value is carried as the fraction, so it comes back unchanged for the checks
+// to judge.
 void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,
                  int32_t& Minute, float& Second);
 

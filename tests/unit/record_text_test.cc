@@ -1,6 +1,7 @@
 // The record builders must give exactly what printf gives for the same
 // conversion: compared on special values and on many random floats.
-#include "records/record_text.h"
+#include "text/record_text.h"
+#include "text/fixed_point.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // Tokens and the lenient number conversions.
-#include "records/sheet_fields.h"
+#include "text/fields.h"
+#include "text/numbers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // Whole-line reading.  See the header.
-#include "driver/line_reader.h"
+#include "text/line_reader.h"
 
+#include <cerrno>
 #include <cstring>
 
 void Open_Line_Reader(Line_Reader& r, FILE* f) {
@@ -20,7 +21,7 @@ bool Read_Line(Line_Reader& r, std::string_view& line) {
       r.start = stop;
       return true;
     }
-    if (r.read_error) return false;
+    if (r.read_error != 0) return false;
     if (r.at_end) {
       if (r.start == r.end) return false;
       // The last line has no line end: give it one.
@@ -37,14 +38,13 @@ bool Read_Line(Line_Reader& r, std::string_view& line) {
     }
     searched = r.end;
     if (r.end == r.buffer.size()) r.buffer.resize(r.buffer.size() * 2);
+    errno = 0;
     size_t n =
         std::fread(r.buffer.data() + r.end, 1, r.buffer.size() - r.end, r.f);
     r.end += n;
-    if (n == 0) {
-      if (std::ferror(r.f))
-        r.read_error = true;
-      else
-        r.at_end = true;
-    }
+    if (std::ferror(r.f))  // what came before the failure is still given
+      r.read_error = errno != 0 ? errno : EIO;
+    else if (n == 0)
+      r.at_end = true;
   }
 }

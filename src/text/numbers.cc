@@ -1,5 +1,5 @@
-// Tokens and lenient numbers.  See the header.
-#include "records/sheet_fields.h"
+// Lenient numbers.  See the header.
+#include "text/numbers.h"
 
 #include <charconv>
 #include <climits>
@@ -7,24 +7,7 @@
 #include <cstring>
 #include <string>
 
-Field_Cursor Fields_Of_Sheet_Line(std::string_view line) {
-  const char* end = line.data() + line.size();
-  const char* p = line.size() > 2 ? line.data() + 2 : end;
-  return {p, end};
-}
-
-std::string_view Next_Field(Field_Cursor& c) {
-  while (c.p < c.end && Is_Field_Space(*c.p)) ++c.p;
-  const char* start = c.p;
-  while (c.p < c.end && !Is_Field_Space(*c.p)) ++c.p;
-  return {start, static_cast<size_t>(c.p - start)};
-}
-
-char Next_Char(Field_Cursor& c) {
-  while (c.p < c.end && Is_Field_Space(*c.p)) ++c.p;
-  if (c.p == c.end) return '\0';
-  return *c.p++;
-}
+#include "text/fields.h"
 
 namespace {
 
@@ -45,6 +28,25 @@ bool Is_Plain_Decimal(std::string_view text) {
   return digit;
 }
 
+// strtod of a terminated copy of the text (tokens hold no NUL bytes); `used`
+// receives the length of the numeric prefix.
+double Strtod(std::string_view text, size_t& used) {
+  char small[64];
+  std::string large;
+  const char* copy = small;
+  if (text.size() < sizeof small) {
+    if (!text.empty()) std::memcpy(small, text.data(), text.size());
+    small[text.size()] = '\0';
+  } else {
+    large.assign(text);
+    copy = large.c_str();
+  }
+  char* end = nullptr;
+  double value = std::strtod(copy, &end);
+  used = end - copy;
+  return value;
+}
+
 }  // namespace
 
 double Read_Real(std::string_view text) {
@@ -58,15 +60,15 @@ double Read_Real(std::string_view text) {
             .ec == std::errc())
       return value;
   }
-  // strtod needs a terminated copy; tokens hold no NUL bytes.
-  char small[64];
-  if (text.size() < sizeof small) {
-    std::memcpy(small, text.data(), text.size());
-    small[text.size()] = '\0';
-    return std::strtod(small, nullptr);
-  }
-  std::string copy(text);
-  return std::strtod(copy.c_str(), nullptr);
+  size_t used;
+  return Strtod(text, used);
+}
+
+size_t Real_Length(std::string_view text) {
+  if (Is_Plain_Decimal(text)) return text.size();
+  size_t used;
+  Strtod(text, used);
+  return used;
 }
 
 int Read_Int(std::string_view text) {
@@ -86,4 +88,13 @@ int Read_Int(std::string_view text) {
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
   return static_cast<int>(value);
+}
+
+size_t Int_Length(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && Is_Field_Space(text[i])) ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  size_t digits = i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  return i > digits ? i : 0;
 }

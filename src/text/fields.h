@@ -1,15 +1,17 @@
-// Reading fields from sheet and mapping lines: white-space-separated tokens,
-// single characters, and the lenient number conversions (atoi and atof
-// semantics: leading white space skipped, the longest numeric prefix counts,
-// text without one reads as 0, nothing reported).
-#ifndef TREMVERT_RECORDS_SHEET_FIELDS_H_
-#define TREMVERT_RECORDS_SHEET_FIELDS_H_
+// text/: the text primitives that every other layer uses: fields of a line,
+// lenient numbers, whole lines of a file, and catalog text built with
+// printf's conversions.  It uses nothing of the converter's own.
+//
+// Fields of sheet and mapping lines: white-space-separated tokens and single
+// characters.
+#ifndef TREMVERT_TEXT_FIELDS_H_
+#define TREMVERT_TEXT_FIELDS_H_
 
 #include <string_view>
 
 // White space between fields: blank, tab, line end, carriage return, vertical
 // tab, form feed, and the NUL byte (which a text line should not hold; it is
-// read as a blank so that it can neither end a line early nor reach a record).
+// read as a blank so that it can neither end a line early nor reach a field).
 struct Field_Space_Table {
   bool space[256] = {};
   constexpr Field_Space_Table() {
@@ -17,10 +19,10 @@ struct Field_Space_Table {
       space[c] = true;
   }
 };
-inline constexpr Field_Space_Table kFieldSpace;
+inline constexpr Field_Space_Table kField_Space;
 
 inline bool Is_Field_Space(char c) {
-  return kFieldSpace.space[static_cast<unsigned char>(c)];
+  return kField_Space.space[static_cast<unsigned char>(c)];
 }
 
 // A position in a line, moving forward as fields are taken.
@@ -28,6 +30,10 @@ struct Field_Cursor {
   const char* p;
   const char* end;
 };
+
+inline Field_Cursor Fields_Of(std::string_view line) {
+  return {line.data(), line.data() + line.size()};
+}
 
 // The fields of a sheet line: the text from its third character on (the
 // record letter and the character after it are skipped, whatever they are).
@@ -39,10 +45,4 @@ std::string_view Next_Field(Field_Cursor& c);
 // The next character that is not white space, or '\0' when there is none.
 char Next_Char(Field_Cursor& c);
 
-// atof of the text: double precision, 0 when there is no numeric prefix.
-double Read_Real(std::string_view text);
-
-// atoi of the text, saturated to the int range.
-int Read_Int(std::string_view text);
-
-#endif  // TREMVERT_RECORDS_SHEET_FIELDS_H_
+#endif  // TREMVERT_TEXT_FIELDS_H_

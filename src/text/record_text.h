@@ -1,31 +1,42 @@
-// Catalog records built in memory with printf's conversions, then written
-// with one fwrite.  Each Put_ function appends exactly what the printf
-// conversion named beside it produces; the record writers keep their printf
-// format as the reference beside the calls.
-#ifndef TREMVERT_RECORDS_RECORD_TEXT_H_
-#define TREMVERT_RECORDS_RECORD_TEXT_H_
+// Catalog text built in memory with printf's conversions, then written with
+// one fwrite.  Each Put_ function appends exactly what the printf conversion
+// named beside it produces; the record writers keep their printf format as
+// the reference beside the calls.
+#ifndef TREMVERT_TEXT_RECORD_TEXT_H_
+#define TREMVERT_TEXT_RECORD_TEXT_H_
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string_view>
-#include <vector>
 
-// A growing text buffer; a record of any width fits.
+// A text buffer that lives where the record is built: records of the usual
+// widths stay in `small`, a wider one moves to the heap.
 struct Record_Text {
-  std::vector<char> buffer = std::vector<char>(512);
+  Record_Text() = default;
+  Record_Text(const Record_Text&) = delete;
+  Record_Text& operator=(const Record_Text&) = delete;
+
+  char* data = small;
   size_t size = 0;
+  size_t capacity = sizeof small;
+  char small[512];
+  std::unique_ptr<char[]> large;
 };
 
 inline void Clear(Record_Text& r) { r.size = 0; }
 
 inline std::string_view Text_Of(const Record_Text& r) {
-  return {r.buffer.data(), r.size};
+  return {r.data, r.size};
 }
+
+// Makes room for n more characters than `size`.
+void Grow(Record_Text& r, size_t n);
 
 // Room for n more characters; the caller fills them and adds n to size.
 inline char* Room(Record_Text& r, size_t n) {
-  if (r.buffer.size() - r.size < n) r.buffer.resize(2 * (r.size + n));
-  return r.buffer.data() + r.size;
+  if (r.capacity - r.size < n) Grow(r, n);
+  return r.data + r.size;
 }
 
 // "%s", and a literal.
@@ -67,25 +78,14 @@ inline void Put_Cut(Record_Text& r, std::string_view s, size_t max) {
 // "%Wd" with fill ' ', "%0Wd" with fill '0'.
 void Put_Int(Record_Text& r, int value, size_t width, char fill);
 
-// "%4d%02d%02d": the date columns of $loc, $pic and $amp.
-inline void Put_Date(Record_Text& r, int Year, int Month, int Day) {
-  Put_Int(r, Year, 4, ' ');
-  Put_Int(r, Month, 2, '0');
-  Put_Int(r, Day, 2, '0');
-}
-
-// "%W.Pf", or "%+W.Pf" when `plus` is set (width at most 32), into `text`;
-// returns the length.  The largest double has 309 digits before the point.
-constexpr size_t kFixed_Room = 400;
-size_t Format_Fixed(char (&text)[kFixed_Room], double value, size_t width,
-                    int precision, bool plus);
-
 // "%W.Pf", or "%+W.Pf" when `plus` is set.
 void Put_Fixed(Record_Text& r, double value, size_t width, int precision,
                bool plus);
 
+// Appends the text to the file; a failed write leaves the file's error flag
+// set, which the run looks at after each line.
 inline void Write_Record(const Record_Text& r, FILE* f) {
-  std::fwrite(r.buffer.data(), 1, r.size, f);
+  std::fwrite(r.data, 1, r.size, f);
 }
 
-#endif  // TREMVERT_RECORDS_RECORD_TEXT_H_
+#endif  // TREMVERT_TEXT_RECORD_TEXT_H_

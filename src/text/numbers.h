@@ -1,0 +1,21 @@
+// The lenient number conversions of sheet fields, with atof and atoi
+// semantics: leading white space skipped, the longest numeric prefix counts,
+// text without one reads as 0, nothing is reported.
+#ifndef TREMVERT_TEXT_NUMBERS_H_
+#define TREMVERT_TEXT_NUMBERS_H_
+
+#include <cstddef>
+#include <string_view>
+
+// atof of the text: double precision, 0 when there is no numeric prefix.
+double Read_Real(std::string_view text);
+
+// atoi of the text, saturated to the int range.
+int Read_Int(std::string_view text);
+
+// How many characters of the text Read_Real and Read_Int take: the text's
+// length when all of it is the number, 0 when none of it is.
+size_t Real_Length(std::string_view text);
+size_t Int_Length(std::string_view text);
+
+#endif  // TREMVERT_TEXT_NUMBERS_H_

@@ -1,0 +1,57 @@
+// printf's conversions for records.  See the header.
+#include "text/record_text.h"
+
+#include <charconv>
+
+#include "text/fixed_point.h"
+
+void Grow(Record_Text& r, size_t n) {
+  size_t capacity = 2 * (r.size + n);
+  std::unique_ptr<char[]> larger(new char[capacity]);
+  std::memcpy(larger.get(), r.data, r.size);
+  r.large = std::move(larger);
+  r.data = r.large.get();
+  r.capacity = capacity;
+}
+
+void Put_Int(Record_Text& r, int value, size_t width, char fill) {
+  if (value >= 0 && value < 100 && width == 2 && fill == '0') {  // "%02d"
+    char* p = Room(r, 2);
+    p[0] = static_cast<char>('0' + value / 10);
+    p[1] = static_cast<char>('0' + value % 10);
+    r.size += 2;
+    return;
+  }
+  if (value >= 1000 && value < 10000 && width == 4) {  // a year, "%4d"
+    char* p = Room(r, 4);
+    p[0] = static_cast<char>('0' + value / 1000);
+    p[1] = static_cast<char>('0' + value / 100 % 10);
+    p[2] = static_cast<char>('0' + value / 10 % 10);
+    p[3] = static_cast<char>('0' + value % 10);
+    r.size += 4;
+    return;
+  }
+  char digits[16];
+  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  std::string_view text(digits, end - digits);
+  if (fill == ' ' || text.size() >= width) {
+    Put_Right(r, text, width);
+    return;
+  }
+  // Zero fill goes between the sign and the digits.
+  if (value < 0) {
+    Put_Char(r, '-');
+    text.remove_prefix(1);
+  }
+  size_t zeros = width - text.size() - (value < 0 ? 1 : 0);
+  std::memset(Room(r, zeros), '0', zeros);
+  r.size += zeros;
+  Put_Text(r, text);
+}
+
+void Put_Fixed(Record_Text& r, double value, size_t width, int precision,
+               bool plus) {
+  char text[kFixed_Room];
+  Put_Text(r, std::string_view(
+                  text, Format_Fixed(text, value, width, precision, plus)));
+}
