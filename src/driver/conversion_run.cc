@@ -1,40 +1,110 @@
 // Start-up, line loop and shutdown of one run.  See the header.
 #include "driver/conversion_run.h"
 
+#include <cerrno>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
 #include "driver/dispatch.h"
+#include "driver/fatal_failure.h"
+#include "driver/file_identity.h"
+#include "driver/mapping_files.h"
 #include "reference/time_normalisation.h"
 #include "text/line_reader.h"
 
 namespace {
+
+constexpr const char* kProgram = "Tremvert";
 
 void Write_Usage(FILE* out) {
   std::fputs("\n Tremvert <Historical file> [-F]\n", out);
   std::fputs("-F: alternate phase format (time on the last field).\n\n", out);
 }
 
-// Closes a file that was written; false when a write or the close failed.
-bool Close_Written(FILE* f) {
-  bool written = std::ferror(f) == 0;
-  return std::fclose(f) == 0 && written;
+// The standard-output message of a failure, and its line on standard error.
+void Report(FILE* out, FILE* err, const std::string& message,
+            const std::string& file, const std::string& reason) {
+  std::fputs(message.c_str(), out);
+  Report_Fatal(err, kProgram, file, reason);
 }
 
-// Reads the sheet to its end, one whole line at a time; false after a read
-// error.
-bool Convert_Lines(Conversion_Run& run) {
+std::string Could_Not(const std::string& name, const char* what) {
+  return "Error : " + name + " could not be " + what + ".";
+}
+
+// Closes whatever start-up has opened, when it cannot go on.
+int Stop_Start_Up(Conversion_Run& run) {
+  for (FILE* f : {run.f_cnss, run.f_err, run.f_stat, run.f_inst})
+    if (f != nullptr) std::fclose(f);
+  return 1;
+}
+
+// Closes a file that was written.  Returns 0, or the errno of the first
+// failed write (`failed`, when one was seen during the run) or of the close.
+int Close_Written(FILE* f, int failed) {
+  if (failed == 0 && std::ferror(f)) failed = EIO;
+  errno = 0;
+  if (std::fclose(f) != 0 && failed == 0) failed = errno != 0 ? errno : EIO;
+  return failed;
+}
+
+// How the line loop ended.
+struct Loop_End {
+  int read_error = 0;          // errno of a failed read of the sheet
+  bool out_of_memory = false;  // a line larger than memory
+  int write_error = 0;         // errno of the first failed write of an output
+};
+
+// Reads the sheet to its end, one whole line at a time, and stops at a read
+// error, at a line that memory cannot hold, and at the first failed write to
+// the catalog or the error log, so that no output has a hole in it.
+Loop_End Convert_Lines(Conversion_Run& run) {
+  Loop_End end;
   Line_Reader reader;
-  Open_Line_Reader(reader, run.f_cat);
-  std::string_view info;
-  while (Read_Line(reader, info)) Dispatch_Line(info, run);
-  return reader.read_error == 0;
+  try {
+    Open_Line_Reader(reader, run.f_cat);
+    std::string_view info;
+    while (Read_Line(reader, info)) {
+      errno = 0;
+      Dispatch_Line(info, run);
+      if (std::ferror(run.f_cnss) || std::ferror(run.f_err)) {
+        end.write_error = errno != 0 ? errno : EIO;
+        return end;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    end.out_of_memory = true;
+  }
+  end.read_error = reader.read_error;
+  return end;
 }
 
-}  // namespace
+// The sheet's lines, once it is open: the mapping files are read first.
+Loop_End Convert_Sheet(Conversion_Run& run, const std::string& Catalog_Name,
+                       FILE* out, FILE* err, int& status) {
+  std::string reason;
+  const char* mapping =
+      Load_Mapping_Files(run.f_inst, run.f_stat, run.maps, reason);
+  if (mapping != nullptr) {
+    const char* label =
+        mapping == kInstrument_Mapping ? "Instrument" : "Station";
+    Report(out, err, Could_Not(std::string(label) + " file", "read"), mapping,
+           reason);
+    status = 1;
+    return {};
+  }
+  Loop_End end = Convert_Lines(run);
+  if (end.read_error != 0 || end.out_of_memory) {
+    Report(out, err, Could_Not(Catalog_Name, "read"), Catalog_Name,
+           end.out_of_memory ? "out of memory" : Reason_Of(end.read_error));
+    status = 1;
+  }
+  return end;
+}
 
-int Run_Conversion(int argc, const char* const* argv, FILE* out) {
+int Convert(int argc, const char* const* argv, FILE* out, FILE* err) {
   Conversion_Run run;
   if (argc < 2 || argc > 3) {
     Write_Usage(out);
@@ -43,73 +113,121 @@ int Run_Conversion(int argc, const char* const* argv, FILE* out) {
   if (argc == 3) run.state.F_Flag = 1;
   const std::string base = argv[1];
   const std::string Error_Name = base + ".error.log";
+  const std::string CNSS_Name = base + ".vrn.cnss";
+  const std::string Catalog_Name = base + ".sheet";
+  std::string reason;
 
-  run.f_inst = std::fopen("instrument.mapping.out", "r+t");
+  run.f_inst = Open_Mapping_File(kInstrument_Mapping, true, reason);
   if (run.f_inst == nullptr) {
-    std::fputs("Error : Instrument file could not be opened.", out);
-    return 1;
+    Report(out, err, "Error : Instrument file could not be opened.",
+           kInstrument_Mapping, reason);
+    return Stop_Start_Up(run);
   }
-  run.f_stat = std::fopen("station.mapping.out", "r+t");
+  run.f_stat = Open_Mapping_File(kStation_Mapping, true, reason);
   if (run.f_stat == nullptr) {
-    std::fputs("Error : Station file could not be opened.", out);
-    std::fclose(run.f_inst);
-    return 1;
+    Report(out, err, "Error : Station file could not be opened.",
+           kStation_Mapping, reason);
+    return Stop_Start_Up(run);
   }
+
+  // Neither output may be an input or the other output: nothing is emptied
+  // until both are known to be files of their own.
+  const Named_Identity sheet{Catalog_Name, Identity_Of(Catalog_Name)};
+  const Named_Identity inst{kInstrument_Mapping, Identity_Of(run.f_inst)};
+  const Named_Identity stat{kStation_Mapping, Identity_Of(run.f_stat)};
+  const Named_Identity log{Error_Name, Identity_Of(Error_Name)};
+  std::string same = Same_File_Among(log.identity, {sheet, inst, stat});
+  if (!same.empty()) {
+    Report(out, err, Could_Not(Error_Name, "opened"), Error_Name,
+           "is the same file as " + same);
+    return Stop_Start_Up(run);
+  }
+  same = Same_File_Among(Identity_Of(CNSS_Name), {sheet, inst, stat, log});
+  if (!same.empty()) {
+    Report(out, err, Could_Not(CNSS_Name, "opened"), CNSS_Name,
+           "is the same file as " + same);
+    return Stop_Start_Up(run);
+  }
+
+  errno = 0;
   run.f_err = std::fopen(Error_Name.c_str(), "w+t");
   if (run.f_err == nullptr) {
-    std::fprintf(out, "Error : %s could not be opened.", Error_Name.c_str());
-    std::fclose(run.f_stat);
-    std::fclose(run.f_inst);
-    return 1;
+    Report(out, err, Could_Not(Error_Name, "opened"), Error_Name,
+           Reason_Of(errno));
+    return Stop_Start_Up(run);
   }
-  const std::string CNSS_Name = base + ".vrn.cnss";
-  run.f_cnss = std::fopen(CNSS_Name.c_str(), "w+t");
+  // A catalog name that led nowhere may lead to the error log just created.
+  const Named_Identity created_log{Error_Name, Identity_Of(run.f_err)};
+  same = Same_File_Among(Identity_Of(CNSS_Name), {created_log});
+  errno = 0;
+  if (same.empty()) run.f_cnss = std::fopen(CNSS_Name.c_str(), "w+t");
   if (run.f_cnss == nullptr) {
-    std::fprintf(out, "Error : %s could not be opened.", CNSS_Name.c_str());
-    std::fclose(run.f_err);
-    std::fclose(run.f_stat);
-    std::fclose(run.f_inst);
-    return 1;
+    Report(out, err, Could_Not(CNSS_Name, "opened"), CNSS_Name,
+           same.empty() ? Reason_Of(errno) : "is the same file as " + same);
+    return Stop_Start_Up(run);
   }
+
   // Large buffers: a catalog is often more than twice the size of its sheet.
-  constexpr size_t kCnssBuffer = 1 << 20, kErrBuffer = 1 << 16;
-  std::unique_ptr<char[]> cnss_buffer(new char[kCnssBuffer]);
-  std::unique_ptr<char[]> err_buffer(new char[kErrBuffer]);
-  std::setvbuf(run.f_cnss, cnss_buffer.get(), _IOFBF, kCnssBuffer);
-  std::setvbuf(run.f_err, err_buffer.get(), _IOFBF, kErrBuffer);
+  constexpr size_t kCnss_Buffer = 1 << 20, kErr_Buffer = 1 << 16;
+  std::unique_ptr<char[]> cnss_buffer(new char[kCnss_Buffer]);
+  std::unique_ptr<char[]> err_buffer(new char[kErr_Buffer]);
+  std::setvbuf(run.f_cnss, cnss_buffer.get(), _IOFBF, kCnss_Buffer);
+  std::setvbuf(run.f_err, err_buffer.get(), _IOFBF, kErr_Buffer);
   std::fputs("$fmt cnss-catalog-ver-1.0.1\n", run.f_cnss);
   std::fprintf(out, "\n Converting to CNSS format --- %s.sheet\n\n",
                base.c_str());
 
   int status = 0;
-  const std::string Catalog_Name = base + ".sheet";
+  Loop_End end;
+  errno = 0;
   run.f_cat = std::fopen(Catalog_Name.c_str(), "r");
   if (run.f_cat == nullptr) {
-    std::fprintf(out, "Error : %s could not be opened.", Catalog_Name.c_str());
+    Report(out, err, Could_Not(Catalog_Name, "opened"), Catalog_Name,
+           Reason_Of(errno));
     status = 1;
   } else {
-    Reset_Time_Zone();
-    Load_Instrument_Mapping(run.f_inst, run.maps);
-    Load_Station_Mapping(run.f_stat, run.maps);
-    if (!Convert_Lines(run)) {
-      std::fprintf(out, "Error : %s could not be read.", Catalog_Name.c_str());
+    // A sheet name that led nowhere may lead to an output just created.
+    const Named_Identity created_cnss{CNSS_Name, Identity_Of(run.f_cnss)};
+    same = Same_File_Among(Identity_Of(run.f_cat), {created_log, created_cnss});
+    if (!same.empty()) {
+      Report(out, err, Could_Not(Catalog_Name, "opened"), Catalog_Name,
+             "is the same file as " + same);
       status = 1;
+    } else {
+      Reset_Time_Zone();
+      end = Convert_Sheet(run, Catalog_Name, out, err, status);
     }
     std::fclose(run.f_cat);
   }
 
   std::fputs("\n\n", out);
   std::fputc('\n', run.f_err);
-  bool log_written = Close_Written(run.f_err);
-  bool catalog_written = Close_Written(run.f_cnss);
+  int log_failed =
+      Close_Written(run.f_err, std::ferror(run.f_err) ? end.write_error : 0);
+  int catalog_failed =
+      Close_Written(run.f_cnss, std::ferror(run.f_cnss) ? end.write_error : 0);
   std::fclose(run.f_stat);
   std::fclose(run.f_inst);
-  if (!log_written) {
-    std::fprintf(out, "Error : %s could not be written.", Error_Name.c_str());
+  if (log_failed != 0) {
+    Report(out, err, Could_Not(Error_Name, "written"), Error_Name,
+           Reason_Of(log_failed));
     status = 1;
   }
-  if (!catalog_written) {
-    std::fprintf(out, "Error : %s could not be written.", CNSS_Name.c_str());
+  if (catalog_failed != 0) {
+    Report(out, err, Could_Not(CNSS_Name, "written"), CNSS_Name,
+           Reason_Of(catalog_failed));
+    status = 1;
+  }
+  return status;
+}
+
+}  // namespace
+
+int Run_Conversion(int argc, const char* const* argv, FILE* out, FILE* err) {
+  int status = Convert(argc, argv, out, err);
+  errno = 0;
+  if (std::fflush(out) != 0 || std::ferror(out)) {
+    Report_Fatal(err, kProgram, "standard output", Reason_Of(errno));
     status = 1;
   }
   return status;

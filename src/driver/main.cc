@@ -3,4 +3,6 @@
 
 #include "driver/conversion_run.h"
 
-int main(int argc, char** argv) { return Run_Conversion(argc, argv, stdout); }
+int main(int argc, char** argv) {
+  return Run_Conversion(argc, argv, stdout, stderr);
+}

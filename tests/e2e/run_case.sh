@@ -1,87 +1,78 @@
 #!/usr/bin/env bash
-# Runs one end-to-end case: copies the case's input files into a fresh
-# directory, runs Tremvert there and compares standard output, exit status and
-# every expected file byte for byte.
+# Runs one end-to-end case in a fresh directory and compares standard output,
+# standard error, exit status and every expected file byte for byte.
+#
+#   run_case.sh TREMVERT TREMVERT_CHECK CASE_DIR
 #
 # A case directory holds:
-#   in/             files copied into the working directory (sheet, mapping files)
-#   args            optional: the arguments, one per line (default: the one word "case")
-#   tz              optional: the TZ value (default UTC)
-#   setup           optional: shell commands run in the working directory first
-#   expect/stdout   the exact standard output
-#   expect/status   the exit status
-#   expect/files/*  each file that must exist afterwards, with its exact content
-#   expect/absent   optional: names that must not exist afterwards, one per line
-#   check           optional: shell commands run in the working directory after
-#                   the run, with the case directory as $1; a non-zero status fails
+#   in/            files copied into the working directory; the mapping files
+#                  of ../mappings/ are copied first, so a case brings its own
+#                  only when it needs others
+#   program        optional: "check" runs Tremvert-check instead of Tremvert
+#   args           optional: the arguments, one per line (default: "case")
+#   tz             optional: the TZ value (default UTC)
+#   command        optional: a shell command run instead of the program with
+#                  its arguments; $PROGRAM names the program
+#   memory         optional: a limit of virtual memory in kB (ulimit -v); the
+#                  case is skipped (status 77) in a sanitizer build
+#   setup          optional: shell commands run in the working directory first
+#   expect/stdout, expect/status  the exact standard output and exit status
+#   expect/stderr  optional: the exact standard error (default: empty)
+#   expect/files/* each file that must exist afterwards, with its content; a
+#                  % in its name stands for a / of the path
+#   check          optional: shell commands run in the working directory after
+#                  the run, with the case directory as $1
 #
-# With TREMVERT_UPDATE=1 the expectations are rewritten from the actual run
-# (stdout, status, and the catalog and error log of the first argument).
+# With TREMVERT_UPDATE=1 the expectations are written from the run instead.
 set -u
-bin=$1
-case_dir=$(cd "$2" && pwd)
+case_dir=$(cd "$3" && pwd)
 name=$(basename "$case_dir")
+bin=$1
+[ "$(cat "$case_dir/program" 2>/dev/null)" = check ] && bin=$2
+if [ -f "$case_dir/memory" ] && [ -n "${TREMVERT_SANITIZED:-}" ]; then exit 77; fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
+cp "$(dirname "$0")"/mappings/* "$work/"
 [ -d "$case_dir/in" ] && cp -R "$case_dir/in/." "$work/"
-args=()
-if [ -f "$case_dir/args" ]; then
-  while IFS= read -r a || [ -n "$a" ]; do args+=("$a"); done < "$case_dir/args"
-else
-  args=(case)
-fi
-tz=UTC
-[ -f "$case_dir/tz" ] && tz=$(cat "$case_dir/tz")
+args=(case)
+[ -f "$case_dir/args" ] && mapfile -t args < "$case_dir/args"
 if [ -f "$case_dir/setup" ]; then
   (cd "$work" && bash "$case_dir/setup") || { echo "$name: setup failed"; exit 1; }
 fi
+command='"$PROGRAM" "$@"'
+[ -f "$case_dir/command" ] && command=$(cat "$case_dir/command")
+(cd "$work" && { [ ! -f "$case_dir/memory" ] || ulimit -v "$(cat "$case_dir/memory")"; } &&
+  PROGRAM=$bin TZ=$(cat "$case_dir/tz" 2>/dev/null || echo UTC) \
+    bash -c "$command" run "${args[@]}" > "$work/.stdout" 2> "$work/.stderr" < /dev/null)
+echo $? > "$work/.status"
 
-(cd "$work" && TZ=$tz "$bin" "${args[@]}" > "$work/.stdout" < /dev/null)
-status=$?
-
+expect=$case_dir/expect
 if [ "${TREMVERT_UPDATE:-0}" = 1 ]; then
-  mkdir -p "$case_dir/expect/files"
-  cp "$work/.stdout" "$case_dir/expect/stdout"
-  echo "$status" > "$case_dir/expect/status"
-  if [ ${#args[@]} -gt 0 ]; then
-    for f in "${args[0]}.vrn.cnss" "${args[0]}.error.log"; do
-      [ -f "$work/$f" ] && cp "$work/$f" "$case_dir/expect/files/$(basename "$f")"
-    done
-  fi
-  echo "$name: expectations written"
-  exit 0
-fi
-
-fail=0
-if ! cmp -s "$work/.stdout" "$case_dir/expect/stdout"; then
-  echo "$name: standard output differs"; diff <(od -c "$case_dir/expect/stdout") <(od -c "$work/.stdout") | head -20
-  fail=1
-fi
-want=$(cat "$case_dir/expect/status")
-if [ "$status" != "$want" ]; then echo "$name: status $status, expected $want"; fail=1; fi
-if [ -d "$case_dir/expect/files" ]; then
-  for f in "$case_dir"/expect/files/*; do
-    [ -e "$f" ] || continue
-    rel=$(basename "$f")
-    # a catalog or log in a subdirectory is named with the path's slashes as %
-    rel=${rel//%//}
-    if [ ! -f "$work/$rel" ]; then echo "$name: $rel was not written"; fail=1; continue; fi
-    if ! cmp -s "$work/$rel" "$f"; then
-      echo "$name: $rel differs"; diff "$f" "$work/$rel" | head -20; fail=1
-    fi
+  mkdir -p "$expect/files"
+  cp "$work/.stdout" "$expect/stdout"; cp "$work/.status" "$expect/status"
+  if [ -s "$work/.stderr" ]; then cp "$work/.stderr" "$expect/stderr"; else rm -f "$expect/stderr"; fi
+  for f in "${args[0]:-}.vrn.cnss" "${args[0]:-}.error.log"; do
+    [ -f "$work/$f" ] && cp "$work/$f" "$expect/files/${f//\//%}"
   done
+  echo "$name: expectations written"; exit 0
 fi
-if [ -f "$case_dir/expect/absent" ]; then
-  while IFS= read -r a; do
-    [ -z "$a" ] && continue
-    if [ -e "$work/$a" ]; then echo "$name: $a exists but must not"; fail=1; fi
-  done < "$case_dir/expect/absent"
-fi
-if [ -f "$case_dir/check" ]; then
-  if ! (cd "$work" && bash "$case_dir/check" "$case_dir"); then
-    echo "$name: check failed"; fail=1
-  fi
+fail=0
+same() {  # same EXPECTED ACTUAL LABEL
+  cmp -s "$1" "$2" && return
+  echo "$name: $3 differs"; diff <(od -c "$1") <(od -c "$2") | head -20; fail=1
+}
+same "$expect/stdout" "$work/.stdout" "standard output"
+stderr=$expect/stderr
+[ -f "$stderr" ] || stderr=/dev/null
+same "$stderr" "$work/.stderr" "standard error"
+same "$expect/status" "$work/.status" "exit status"
+for f in "$expect"/files/*; do
+  [ -e "$f" ] || continue
+  rel=$(basename "$f"); rel=${rel//%//}
+  if [ -f "$work/$rel" ]; then same "$f" "$work/$rel" "$rel"; else echo "$name: $rel was not written"; fail=1; fi
+done
+if [ -f "$case_dir/check" ] && ! (cd "$work" && bash "$case_dir/check" "$case_dir"); then
+  echo "$name: check failed"; fail=1
 fi
 [ $fail = 0 ] && echo "$name: ok"
 exit $fail
