@@ -88,8 +88,9 @@ Loop_End Convert_Sheet(Conversion_Run& run, const std::string& Catalog_Name,
   const char* mapping =
       Load_Mapping_Files(run.f_inst, run.f_stat, run.maps, reason);
   if (mapping != nullptr) {
-    const char* label =
-        mapping == kInstrument_Mapping ? "Instrument" : "Station";
+    const char* label = std::string_view(mapping) == kInstrument_Mapping
+                            ? "Instrument"
+                            : "Station";
     Report(out, err, Could_Not(std::string(label) + " file", "read"), mapping,
            reason);
     status = 1;
