@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "reference/number_seed.h"
 
@@ -37,6 +38,10 @@ struct Conversion_State {
 
   // Codes of the latest lookup.
   Number_SEED n_s;
+
+  // Where the converters say what they read but probably misread: set by the
+  // sheet checker for each line, left unset by a conversion.
+  std::vector<std::string>* Warnings = nullptr;
 };
 
 #endif  // TREMVERT_DRIVER_CONVERSION_STATE_H_

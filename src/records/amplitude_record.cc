@@ -4,10 +4,26 @@
 #include <string>
 
 #include "records/catalog_record.h"
+#include "records/misreadings.h"
 #include "text/fields.h"
 #include "text/fixed_point.h"
 #include "text/numbers.h"
 #include "text/record_text.h"
+
+namespace {
+
+// An amplitude or frequency token that is not read whole, for the sheet
+// checker; the dash that stands for no value is read as 0 on purpose.
+void Warn_Number(const Conversion_State& s, std::string_view field,
+                 std::string_view token, float value, int precision,
+                 const char* when_zero) {
+  if (token == "-" || Is_Whole_Real(token)) return;
+  s.Warnings->push_back(Quoted(field, token) + " read as " +
+                        Fixed_Text(value, precision) +
+                        (value == 0.0f ? when_zero : ""));
+}
+
+}  // namespace
 
 void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
                        const Mapping_Tables& maps, FILE* f_err, FILE* f_cnss) {
@@ -27,10 +43,19 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   s.Zamp = static_cast<float>(Read_Real(zamp));
   s.Namp = static_cast<float>(Read_Real(namp));
   s.Eamp = static_cast<float>(Read_Real(eamp));
+  if (s.Warnings != nullptr) {
+    const char* unwritten = ": no record for it";
+    Warn_Number(s, "amplitude Z", zamp, s.Zamp, 2, unwritten);
+    Warn_Number(s, "amplitude N", namp, s.Namp, 2, unwritten);
+    Warn_Number(s, "amplitude E", eamp, s.Eamp, 2, unwritten);
+  }
   char freq_text[kFixed_Room] = "     ";
   std::string_view C_Freq(freq_text, 5);
   if (letter == 'B') {
     s.Freq = static_cast<float>(Read_Real(freq));
+    if (s.Warnings != nullptr)
+      Warn_Number(s, "frequency", freq, s.Freq, 3,
+                  ": the frequency column is blank");
     if (s.Freq != 0.0f)  // "%5.3f"
       C_Freq = {freq_text, Format_Fixed(freq_text, s.Freq, 5, 3, false)};
   }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "records/catalog_record.h"
+#include "records/misreadings.h"
 #include "records/seconds_text.h"
 #include "reference/time_normalisation.h"
 #include "reference/validity_checks.h"
@@ -36,6 +37,19 @@ float Read_Coordinate(std::string_view token) {
   return static_cast<float>(negative ? -value : value);
 }
 
+// Whether Read_Coordinate takes every character of the token.
+bool Is_Whole_Coordinate(std::string_view token) {
+  std::string_view body = token;
+  if (!body.empty() && (body[0] == '-' || body[0] == '+'))
+    body.remove_prefix(1);
+  size_t hyphen = body.find('-');
+  if (hyphen == std::string_view::npos) return Is_Whole_Real(token);
+  std::string_view degrees = body.substr(0, hyphen);
+  std::string_view minutes = body.substr(hyphen + 1);
+  return !degrees.empty() && !minutes.empty() && Is_Whole_Real(degrees) &&
+         Is_Whole_Real(minutes);
+}
+
 // Reports the first of the fields that the event cannot do without that the
 // line lacks or that is malformed; false when the line can be converted.
 bool Report_Form(int EventId, std::string_view date, std::string_view time,
@@ -61,6 +75,39 @@ bool Report_Form(int EventId, std::string_view date, std::string_view time,
   std::fwrite(bad.data(), 1, bad.size(), f_err);
   std::fputc('.', f_err);
   return true;
+}
+
+struct Event_Tokens {
+  std::string_view date, time, latitude, longitude, depth, mag;
+};
+
+// What the line gives that is probably misread, for the sheet checker.
+void Warn_Event(const Conversion_State& s, const Event_Tokens& t,
+                const Clock& read) {
+  std::vector<std::string>& w = *s.Warnings;
+  if (!Is_Whole_Int(t.date.substr(0, 2)) ||
+      !Is_Whole_Int(t.date.substr(2, 2)) || !Is_Whole_Int(t.date.substr(4, 2)))
+    w.push_back(Quoted("date", t.date) + " read as " + Date_Text(read));
+  if (!Is_Whole_Time(t.time))
+    w.push_back(Quoted("time", t.time) + " read as " + Time_Text(read));
+  if (!Is_Whole_Coordinate(t.latitude))
+    w.push_back(Quoted("latitude", t.latitude) + " read as " +
+                Fixed_Text(s.Latitude, 5, true));
+  if (!Is_Whole_Coordinate(t.longitude))
+    w.push_back(Quoted("longitude", t.longitude) + " read as " +
+                Fixed_Text(s.Longitude, 5, true));
+  if (!Is_Whole_Real(t.depth))
+    w.push_back(Quoted("depth", t.depth) + " read as " +
+                Fixed_Text(s.Depth, 4));
+  if (!Is_Whole_Real(t.mag))
+    w.push_back(Quoted("magnitude", t.mag) + " read as " +
+                Fixed_Text(s.Mag, 2));
+  const Clock now{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
+  if (Is_Beyond_Calendar(read))
+    w.push_back(Quoted("date", t.date) + " is no calendar date: dated " +
+                Date_Text(now));
+  if (Is_Carried(read, now))
+    w.push_back(Quoted("time", t.time) + " carried to " + Clock_Text(now));
 }
 
 }  // namespace
@@ -98,7 +145,10 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
     C_Depth = {depth_text, Format_Fixed(depth_text, s.Depth, 8, 4, false)};
   Format_Seconds(s.Second, s.C_Second);
 
+  const Clock read{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   Modify_Time(s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second);
+  if (s.Warnings != nullptr)
+    Warn_Event(s, {date, time, latitude, longitude, depth, mag}, read);
   s.Flag = Test_Event(s.EventId, s.Year, s.Month, s.Day, s.Hour, s.Minute,
                       s.Second, s.Latitude, s.Longitude, s.Depth, f_err) != 0;
   if (!s.Flag) return;

@@ -2,6 +2,7 @@
 #include "records/phase_record.h"
 
 #include "records/catalog_record.h"
+#include "records/misreadings.h"
 #include "records/seconds_text.h"
 #include "reference/time_normalisation.h"
 #include "reference/validity_checks.h"
@@ -81,6 +82,20 @@ char Onset_Letter(std::string_view onset) {
   return onset.size() > 1 ? onset[1] : ' ';
 }
 
+// What the line gives that is probably misread, for the sheet checker.
+void Warn_Phase(const Conversion_State& s, std::string_view time,
+                const Clock& read) {
+  std::vector<std::string>& w = *s.Warnings;
+  if (!Is_Whole_Time(time))
+    w.push_back(Quoted("time", time) + " read as " + Time_Text(read));
+  const Clock now{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
+  if (!Is_Carried(read, now)) return;
+  std::string text = Quoted("time", time) + " carried to " + Clock_Text(now);
+  if (Date_Text(now) != Date_Text(read))
+    text += ": this reading and the ones after it move to " + Date_Text(now);
+  w.push_back(text);
+}
+
 }  // namespace
 
 void Convert_Phase(std::string_view info, Conversion_State& s,
@@ -104,7 +119,9 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   s.Second = static_cast<float>(Read_Real(p.time.substr(4)));
   Format_Seconds(s.Second, s.C_Second);
 
+  const Clock read{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   Modify_Time(s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second);
+  if (s.Warnings != nullptr) Warn_Phase(s, p.time, read);
   if (s.Flag == 0) return;
   if (!Test_Phase(s.EventId, s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second,
                   f_err))

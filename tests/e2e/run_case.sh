@@ -23,6 +23,9 @@
 #   check          optional: shell commands run in the working directory after
 #                  the run, with the case directory as $1
 #
+# After a conversion that ends with status 0, Tremvert-check runs on the same
+# sheet: its error lines must be the error log's messages, one for one.
+#
 # With TREMVERT_UPDATE=1 the expectations are written from the run instead.
 set -u
 case_dir=$(cd "$3" && pwd)
@@ -41,9 +44,10 @@ if [ -f "$case_dir/setup" ]; then
 fi
 command='"$PROGRAM" "$@"'
 [ -f "$case_dir/command" ] && command=$(cat "$case_dir/command")
+export TZ=$(cat "$case_dir/tz" 2>/dev/null || echo UTC)
 (cd "$work" && { [ ! -f "$case_dir/memory" ] || ulimit -v "$(cat "$case_dir/memory")"; } &&
-  PROGRAM=$bin TZ=$(cat "$case_dir/tz" 2>/dev/null || echo UTC) \
-    bash -c "$command" run "${args[@]}" > "$work/.stdout" 2> "$work/.stderr" < /dev/null)
+  PROGRAM=$bin bash -c "$command" run "${args[@]}" \
+    > "$work/.stdout" 2> "$work/.stderr" < /dev/null)
 echo $? > "$work/.status"
 
 expect=$case_dir/expect
@@ -73,6 +77,18 @@ for f in "$expect"/files/*; do
 done
 if [ -f "$case_dir/check" ] && ! (cd "$work" && bash "$case_dir/check" "$case_dir"); then
   echo "$name: check failed"; fail=1
+fi
+if [ "$bin" = "$1" ] && [ "$(cat "$work/.status")" = 0 ] && [ ${#args[@]} -gt 0 ]; then
+  flag=()
+  [ ${#args[@]} -gt 1 ] && flag=(-F)
+  (cd "$work" && "$2" "${flag[@]}" -- "${args[0]}" > .check)
+  perl -0777 -ne 'chop; s/^\n //; for (split /\n (?=Error)/) {
+      s/\n/\\n/g; s/\t/\\t/g; s/\r/\\r/g;
+      s/([\x00-\x1f\x7f])/sprintf("\\x%02x", ord $1)/ge; print "$_\n" }' \
+    "$work/${args[0]}.error.log" > "$work/.want"
+  perl -ne 'BEGIN { $p = shift } print if s/^\Q$p\E:\d+: error: //' \
+    "${args[0]}.sheet" "$work/.check" > "$work/.got"
+  same "$work/.want" "$work/.got" "Tremvert-check's error lines"
 fi
 [ $fail = 0 ] && echo "$name: ok"
 exit $fail

@@ -1,0 +1,31 @@
+// One sheet checked: every line run through the converters themselves, with
+// the catalog discarded and the error log taken apart line by line, so that
+// each problem is reported with the line it belongs to.
+#ifndef TREMVERT_CHECK_SHEET_CHECK_H_
+#define TREMVERT_CHECK_SHEET_CHECK_H_
+
+#include <cstdio>
+#include <string>
+
+#include "driver/conversion_run.h"
+
+// What a sheet holds, and what its conversion makes of it.
+struct Sheet_Tally {
+  long lines = 0, events = 0, converted = 0, rejected = 0, readings = 0,
+       dropped = 0, errors = 0, warnings = 0;
+};
+
+void Add_Tally(Sheet_Tally& total, const Sheet_Tally& sheet);
+
+// "12 lines, 2 events (1 converted, 1 rejected), 5 readings written,
+// 1 dropped, 3 errors, 4 warnings".
+std::string Tally_Text(const Sheet_Tally& t);
+
+// Checks the sheet `name` with the tables of `run` and the layout of its
+// state's F_Flag, writing one line for each problem to `out` unless
+// `summary_only`, and the sheet's summary line.  Returns false, with a line
+// on `err`, when the sheet cannot be opened or read.
+bool Check_Sheet(const std::string& name, Conversion_Run& run,
+                 bool summary_only, FILE* out, FILE* err, Sheet_Tally& tally);
+
+#endif  // TREMVERT_CHECK_SHEET_CHECK_H_
