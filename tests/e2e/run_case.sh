@@ -78,7 +78,8 @@ done
 if [ -f "$case_dir/check" ] && ! (cd "$work" && bash "$case_dir/check" "$case_dir"); then
   echo "$name: check failed"; fail=1
 fi
-if [ "$bin" = "$1" ] && [ "$(cat "$work/.status")" = 0 ] && [ ${#args[@]} -gt 0 ]; then
+if [ "$bin" = "$1" ] && [ "$(cat "$work/.status")" = 0 ] && [ ${#args[@]} -gt 0 ] &&
+   [ -f "$work/${args[0]}.sheet" ]; then
   flag=()
   [ ${#args[@]} -gt 1 ] && flag=(-F)
   (cd "$work" && "$2" "${flag[@]}" -- "${args[0]}" > .check)
