@@ -1,7 +1,6 @@
 // One run of the checker.  See the header.
 #include "check/check_run.h"
 
-#include <cerrno>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -123,10 +122,5 @@ int Check(int argc, const char* const* argv, FILE* out, FILE* err) {
 
 int Run_Check(int argc, const char* const* argv, FILE* out, FILE* err) {
   int status = Check(argc, argv, out, err);
-  errno = 0;
-  if (std::fflush(out) != 0 || std::ferror(out)) {
-    Report_Fatal(err, kProgram, "standard output", Reason_Of(errno));
-    status = 2;
-  }
-  return status;
+  return Flush_Output(out, err, kProgram) ? status : 2;
 }

@@ -10,11 +10,13 @@
 
 #include "driver/dispatch.h"
 #include "driver/fatal_failure.h"
+#include "records/misreadings.h"
 #include "reference/code_lookup.h"
 #include "text/line_reader.h"
 
 namespace {
 
+constexpr const char* kProgram = "Tremvert-check";
 constexpr std::string_view kMessage_Start = "\n Error";
 
 // An output that the converters write into memory, read after each line.
@@ -23,6 +25,11 @@ struct Memory_File {
   char* data = nullptr;
   size_t size = 0;
 };
+
+void Close_Memory_File(Memory_File& m) {
+  if (m.f != nullptr) std::fclose(m.f);
+  std::free(m.data);
+}
 
 // What the converters wrote for the current line; the file then starts over.
 std::string_view Take_Line_Output(Memory_File& m) {
@@ -78,6 +85,78 @@ bool Is_Gated(char letter) {
   return Is_Reading(letter) || letter == 'C' || letter == 'F';
 }
 
+// One sheet's check between its lines.
+struct Sheet_Check {
+  const std::string& name;
+  Conversion_Run& run;
+  FILE* out;  // nullptr: the summary alone
+  Sheet_Tally& t;
+  Memory_File log, catalog;
+  std::vector<std::string> warnings;
+  long open_event = 0;  // the line of an event that no X has ended yet
+  long last_event = 0;  // the line of the latest event
+};
+
+void Problem(const Sheet_Check& c, const char* kind, std::string_view text) {
+  if (c.out != nullptr) Put_Problem(c.out, c.name, c.t.lines, kind, text);
+}
+
+void Warn_Unended(Sheet_Check& c, const char* where) {
+  ++c.t.warnings;
+  Problem(c, "warning",
+          "the event at line " + std::to_string(c.open_event) +
+              " is not ended with X " + where);
+}
+
+// Converts one line and reports what the conversion made of it.
+void Check_Line(Sheet_Check& c, std::string_view info) {
+  Sheet_Tally& t = c.t;
+  Conversion_State& s = c.run.state;
+  ++t.lines;
+  const char letter = Record_Letter(info);
+  const bool gate_was_open = s.Flag != 0;
+  if (letter == 'E' && c.open_event != 0) Warn_Unended(c, "before this event");
+  if (letter == 'E') c.open_event = c.last_event = t.lines;
+  if (letter == 'X') c.open_event = 0;
+
+  c.warnings.clear();
+  Dispatch_Line(info, c.run);
+  const std::string_view written = Take_Line_Output(c.catalog);
+  bool rejected = false;  // by a message of its own
+  for (std::string_view message : Messages_Of(Take_Line_Output(c.log))) {
+    ++t.errors;
+    rejected |= message.rfind("Error [Unknown instrument]", 0) != 0;
+    Problem(c, "error", message);
+  }
+
+  const long records = std::count(written.begin(), written.end(), '\n');
+  if (letter == 'E') {
+    ++t.events;
+    ++(s.Flag != 0 ? t.converted : t.rejected);
+  }
+  if (Is_Reading(letter)) {
+    t.readings += records;
+    if (records > 0 && !Is_Station_Listed(c.run.maps, s.Sta_Name))
+      c.warnings.push_back(Quoted("station", s.Sta_Name) +
+                           " is on no line of station.mapping.out: written "
+                           "with network XX");
+  }
+  for (const std::string& text : c.warnings) Problem(c, "warning", text);
+  t.warnings += c.warnings.size();
+
+  if (!gate_was_open && !rejected && Is_Gated(letter)) {
+    ++t.dropped;
+    std::string text =
+        records > 0 ? "the comment's last piece dropped" : "dropped";
+    if (c.last_event == 0)
+      text += ": no event before it";
+    else
+      text += ": the event at line " + std::to_string(c.last_event) +
+              " was rejected";
+    Problem(c, "note", text);
+  }
+}
+
 }  // namespace
 
 void Add_Tally(Sheet_Tally& total, const Sheet_Tally& sheet) {
@@ -104,102 +183,41 @@ std::string Tally_Text(const Sheet_Tally& t) {
 }
 
 bool Check_Sheet(const std::string& name, Conversion_Run& run,
-                 bool summary_only, FILE* out, FILE* err, Sheet_Tally& t) {
+                 bool summary_only, FILE* out, FILE* err, Sheet_Tally& tally) {
   errno = 0;
   FILE* sheet = std::fopen(name.c_str(), "r");
   if (sheet == nullptr) {
-    Report_Fatal(err, "Tremvert-check", name, Reason_Of(errno));
+    Report_Fatal(err, kProgram, name, Reason_Of(errno));
     return false;
   }
-  Memory_File log, catalog;
-  log.f = open_memstream(&log.data, &log.size);
-  catalog.f = open_memstream(&catalog.data, &catalog.size);
-  if (log.f == nullptr || catalog.f == nullptr) {
-    Report_Fatal(err, "Tremvert-check", name, "out of memory");
-    for (Memory_File* m : {&log, &catalog})
-      if (m->f != nullptr) std::fclose(m->f), std::free(m->data);
-    std::fclose(sheet);
-    return false;
-  }
-  std::vector<std::string> warnings;
+  Sheet_Check c{name, run, summary_only ? nullptr : out, tally, {}, {}, {}};
+  c.log.f = open_memstream(&c.log.data, &c.log.size);
+  c.catalog.f = open_memstream(&c.catalog.data, &c.catalog.size);
+  std::string reason;
+  if (c.log.f == nullptr || c.catalog.f == nullptr) reason = "out of memory";
   const int F_Flag = run.state.F_Flag;
   run.state = Conversion_State{};
   run.state.F_Flag = F_Flag;
-  run.state.Warnings = &warnings;
-  run.f_err = log.f;
-  run.f_cnss = catalog.f;
-
-  auto problem = [&](const char* kind, std::string_view text) {
-    if (!summary_only) Put_Problem(out, name, t.lines, kind, text);
-  };
-  long open_event = 0;  // the line of an event that no X has ended yet
-  long last_event = 0;  // the line of the latest event
-  auto unended = [&](const char* where) {
-    ++t.warnings;
-    problem("warning", "the event at line " + std::to_string(open_event) +
-                           " is not ended with X " + where);
-  };
+  run.state.Warnings = &c.warnings;
+  run.f_err = c.log.f;
+  run.f_cnss = c.catalog.f;
 
   Line_Reader reader;
-  std::string reason;
   try {
     Open_Line_Reader(reader, sheet);
     std::string_view info;
-    while (Read_Line(reader, info)) {
-      ++t.lines;
-      const char letter = Record_Letter(info);
-      const bool gate_was_open = run.state.Flag != 0;
-      if (letter == 'E' && open_event != 0) unended("before this event");
-      if (letter == 'E') open_event = last_event = t.lines;
-      if (letter == 'X') open_event = 0;
-
-      warnings.clear();
-      Dispatch_Line(info, run);
-      std::string_view written = Take_Line_Output(catalog);
-      bool rejected = false;
-      for (std::string_view message : Messages_Of(Take_Line_Output(log))) {
-        ++t.errors;
-        rejected |= message.rfind("Error [Unknown instrument]", 0) != 0;
-        problem("error", message);
-      }
-
-      long records = 0;
-      for (char c : written) records += c == '\n';
-      if (letter == 'E') {
-        ++t.events;
-        ++(run.state.Flag != 0 ? t.converted : t.rejected);
-      }
-      if (Is_Reading(letter)) t.readings += records;
-      if (Is_Reading(letter) && records > 0 &&
-          !Is_Station_Listed(run.maps, run.state.Sta_Name))
-        warnings.push_back("station \"" + run.state.Sta_Name +
-                           "\" is on no line of station.mapping.out: "
-                           "written with network XX");
-      for (const std::string& text : warnings) problem("warning", text);
-      t.warnings += warnings.size();
-
-      if (!gate_was_open && !rejected && Is_Gated(letter)) {
-        ++t.dropped;
-        std::string what =
-            records > 0 ? "the comment's last piece dropped" : "dropped";
-        problem("note", last_event == 0
-                            ? what + ": no event before it"
-                            : what + ": the event at line " +
-                                  std::to_string(last_event) + " was rejected");
-      }
-    }
+    while (reason.empty() && Read_Line(reader, info)) Check_Line(c, info);
     if (reader.read_error != 0) reason = Reason_Of(reader.read_error);
   } catch (const std::bad_alloc&) {
     reason = "out of memory";
   }
-  if (reason.empty() && open_event != 0) unended("before the end of the sheet");
+  if (reason.empty() && c.open_event != 0)
+    Warn_Unended(c, "before the end of the sheet");
   run.state.Warnings = nullptr;
-  for (Memory_File* m : {&log, &catalog}) {
-    std::fclose(m->f);
-    std::free(m->data);
-  }
+  Close_Memory_File(c.log);
+  Close_Memory_File(c.catalog);
   std::fclose(sheet);
-  std::fprintf(out, "%s: %s\n", name.c_str(), Tally_Text(t).c_str());
-  if (!reason.empty()) Report_Fatal(err, "Tremvert-check", name, reason);
+  std::fprintf(out, "%s: %s\n", name.c_str(), Tally_Text(tally).c_str());
+  if (!reason.empty()) Report_Fatal(err, kProgram, name, reason);
   return reason.empty();
 }

@@ -226,10 +226,5 @@ int Convert(int argc, const char* const* argv, FILE* out, FILE* err) {
 
 int Run_Conversion(int argc, const char* const* argv, FILE* out, FILE* err) {
   int status = Convert(argc, argv, out, err);
-  errno = 0;
-  if (std::fflush(out) != 0 || std::ferror(out)) {
-    Report_Fatal(err, kProgram, "standard output", Reason_Of(errno));
-    status = 1;
-  }
-  return status;
+  return Flush_Output(out, err, kProgram) ? status : 1;
 }

@@ -19,4 +19,13 @@ inline void Report_Fatal(FILE* err, const char* program,
   std::fprintf(err, "%s: %s: %s\n", program, file.c_str(), reason.c_str());
 }
 
+// Writes out what is left of standard output; false, with its line on `err`,
+// when standard output could not be written.
+inline bool Flush_Output(FILE* out, FILE* err, const char* program) {
+  errno = 0;
+  if (std::fflush(out) == 0 && !std::ferror(out)) return true;
+  Report_Fatal(err, program, "standard output", Reason_Of(errno));
+  return false;
+}
+
 #endif  // TREMVERT_DRIVER_FATAL_FAILURE_H_
