@@ -35,19 +35,80 @@ std::string Could_Not(const std::string& name, const char* what) {
 }
 
 // Closes whatever start-up has opened, when it cannot go on.
-int Stop_Start_Up(Conversion_Run& run) {
+bool Stop_Start_Up(Conversion_Run& run) {
   for (FILE* f : {run.f_cnss, run.f_err, run.f_stat, run.f_inst})
     if (f != nullptr) std::fclose(f);
-  return 1;
+  return false;
 }
 
 // Closes a file that was written.  Returns 0, or the errno of the first
 // failed write (`failed`, when one was seen during the run) or of the close.
 int Close_Written(FILE* f, int failed) {
-  if (failed == 0 && std::ferror(f)) failed = EIO;
+  const bool flagged = std::ferror(f);
   errno = 0;
   if (std::fclose(f) != 0 && failed == 0) failed = errno != 0 ? errno : EIO;
-  return failed;
+  return failed == 0 && flagged ? EIO : failed;
+}
+
+// The names of a run's own files, formed from the base name.
+struct Run_Names {
+  std::string Error_Name, CNSS_Name, Catalog_Name;
+};
+
+// Opens the mapping files, then the error log and the catalog, once it is
+// sure that neither output is an input or the other output: nothing is
+// emptied before.  False, with the failure reported and every file closed,
+// when one cannot be opened.
+bool Open_Files(Conversion_Run& run, const Run_Names& n, FILE* out, FILE* err) {
+  std::string reason;
+  run.f_inst = Open_Mapping_File(kInstrument_Mapping, true, reason);
+  if (run.f_inst == nullptr) {
+    Report(out, err, "Error : Instrument file could not be opened.",
+           kInstrument_Mapping, reason);
+    return Stop_Start_Up(run);
+  }
+  run.f_stat = Open_Mapping_File(kStation_Mapping, true, reason);
+  if (run.f_stat == nullptr) {
+    Report(out, err, "Error : Station file could not be opened.",
+           kStation_Mapping, reason);
+    return Stop_Start_Up(run);
+  }
+
+  const Named_Identity sheet{n.Catalog_Name, Identity_Of(n.Catalog_Name)};
+  const Named_Identity inst{kInstrument_Mapping, Identity_Of(run.f_inst)};
+  const Named_Identity stat{kStation_Mapping, Identity_Of(run.f_stat)};
+  const Named_Identity log{n.Error_Name, Identity_Of(n.Error_Name)};
+  std::string same = Same_File_Among(log.identity, {sheet, inst, stat});
+  if (!same.empty()) {
+    Report(out, err, Could_Not(n.Error_Name, "opened"), n.Error_Name,
+           "is the same file as " + same);
+    return Stop_Start_Up(run);
+  }
+  same = Same_File_Among(Identity_Of(n.CNSS_Name), {sheet, inst, stat, log});
+  if (!same.empty()) {
+    Report(out, err, Could_Not(n.CNSS_Name, "opened"), n.CNSS_Name,
+           "is the same file as " + same);
+    return Stop_Start_Up(run);
+  }
+
+  errno = 0;
+  run.f_err = std::fopen(n.Error_Name.c_str(), "w+t");
+  if (run.f_err == nullptr) {
+    Report(out, err, Could_Not(n.Error_Name, "opened"), n.Error_Name,
+           Reason_Of(errno));
+    return Stop_Start_Up(run);
+  }
+  // A catalog name that led nowhere may lead to the error log just created.
+  same = Same_File_Among(Identity_Of(n.CNSS_Name),
+                         {{n.Error_Name, Identity_Of(run.f_err)}});
+  errno = 0;
+  if (same.empty()) run.f_cnss = std::fopen(n.CNSS_Name.c_str(), "w+t");
+  if (run.f_cnss == nullptr) {
+    Report(out, err, Could_Not(n.CNSS_Name, "opened"), n.CNSS_Name,
+           same.empty() ? Reason_Of(errno) : "is the same file as " + same);
+    return Stop_Start_Up(run);
+  }
+  return true;
 }
 
 // How the line loop ended.
@@ -81,10 +142,33 @@ Loop_End Convert_Lines(Conversion_Run& run) {
   return end;
 }
 
-// The sheet's lines, once it is open: the mapping files are read first.
-Loop_End Convert_Sheet(Conversion_Run& run, const std::string& Catalog_Name,
-                       FILE* out, FILE* err, int& status) {
-  std::string reason;
+// Opens the sheet, reads the mapping files, converts the lines and closes
+// the sheet; a failure is reported and sets `status` to 1.
+Loop_End Convert_Sheet(Conversion_Run& run, const Run_Names& n, FILE* out,
+                       FILE* err, int& status) {
+  errno = 0;
+  run.f_cat = std::fopen(n.Catalog_Name.c_str(), "r");
+  std::string reason = run.f_cat == nullptr ? Reason_Of(errno) : "";
+  if (run.f_cat != nullptr) {
+    // A sheet name that led nowhere may lead to an output just created.
+    const std::string same = Same_File_Among(
+        Identity_Of(run.f_cat), {{n.Error_Name, Identity_Of(run.f_err)},
+                                 {n.CNSS_Name, Identity_Of(run.f_cnss)}});
+    if (!same.empty()) {
+      reason = "is the same file as " + same;
+      std::fclose(run.f_cat);
+      run.f_cat = nullptr;
+    }
+  }
+  if (run.f_cat == nullptr) {
+    Report(out, err, Could_Not(n.Catalog_Name, "opened"), n.Catalog_Name,
+           reason);
+    status = 1;
+    return {};
+  }
+
+  Reset_Time_Zone();
+  Loop_End end;
   const char* mapping =
       Load_Mapping_Files(run.f_inst, run.f_stat, run.maps, reason);
   if (mapping != nullptr) {
@@ -94,15 +178,37 @@ Loop_End Convert_Sheet(Conversion_Run& run, const std::string& Catalog_Name,
     Report(out, err, Could_Not(std::string(label) + " file", "read"), mapping,
            reason);
     status = 1;
-    return {};
+  } else {
+    end = Convert_Lines(run);
+    if (end.read_error != 0 || end.out_of_memory) {
+      Report(out, err, Could_Not(n.Catalog_Name, "read"), n.Catalog_Name,
+             end.out_of_memory ? "out of memory" : Reason_Of(end.read_error));
+      status = 1;
+    }
   }
-  Loop_End end = Convert_Lines(run);
-  if (end.read_error != 0 || end.out_of_memory) {
-    Report(out, err, Could_Not(Catalog_Name, "read"), Catalog_Name,
-           end.out_of_memory ? "out of memory" : Reason_Of(end.read_error));
-    status = 1;
-  }
+  std::fclose(run.f_cat);
   return end;
+}
+
+// Closes the outputs and reports a failed write of either; returns the
+// status of the run.
+int Shut_Down(Conversion_Run& run, const Run_Names& n, const Loop_End& end,
+              FILE* out, FILE* err, int status) {
+  std::fputs("\n\n", out);
+  std::fputc('\n', run.f_err);
+  const int log_failed =
+      Close_Written(run.f_err, std::ferror(run.f_err) ? end.write_error : 0);
+  const int catalog_failed =
+      Close_Written(run.f_cnss, std::ferror(run.f_cnss) ? end.write_error : 0);
+  std::fclose(run.f_stat);
+  std::fclose(run.f_inst);
+  if (log_failed != 0)
+    Report(out, err, Could_Not(n.Error_Name, "written"), n.Error_Name,
+           Reason_Of(log_failed));
+  if (catalog_failed != 0)
+    Report(out, err, Could_Not(n.CNSS_Name, "written"), n.CNSS_Name,
+           Reason_Of(catalog_failed));
+  return log_failed != 0 || catalog_failed != 0 ? 1 : status;
 }
 
 int Convert(int argc, const char* const* argv, FILE* out, FILE* err) {
@@ -113,60 +219,9 @@ int Convert(int argc, const char* const* argv, FILE* out, FILE* err) {
   }
   if (argc == 3) run.state.F_Flag = 1;
   const std::string base = argv[1];
-  const std::string Error_Name = base + ".error.log";
-  const std::string CNSS_Name = base + ".vrn.cnss";
-  const std::string Catalog_Name = base + ".sheet";
-  std::string reason;
-
-  run.f_inst = Open_Mapping_File(kInstrument_Mapping, true, reason);
-  if (run.f_inst == nullptr) {
-    Report(out, err, "Error : Instrument file could not be opened.",
-           kInstrument_Mapping, reason);
-    return Stop_Start_Up(run);
-  }
-  run.f_stat = Open_Mapping_File(kStation_Mapping, true, reason);
-  if (run.f_stat == nullptr) {
-    Report(out, err, "Error : Station file could not be opened.",
-           kStation_Mapping, reason);
-    return Stop_Start_Up(run);
-  }
-
-  // Neither output may be an input or the other output: nothing is emptied
-  // until both are known to be files of their own.
-  const Named_Identity sheet{Catalog_Name, Identity_Of(Catalog_Name)};
-  const Named_Identity inst{kInstrument_Mapping, Identity_Of(run.f_inst)};
-  const Named_Identity stat{kStation_Mapping, Identity_Of(run.f_stat)};
-  const Named_Identity log{Error_Name, Identity_Of(Error_Name)};
-  std::string same = Same_File_Among(log.identity, {sheet, inst, stat});
-  if (!same.empty()) {
-    Report(out, err, Could_Not(Error_Name, "opened"), Error_Name,
-           "is the same file as " + same);
-    return Stop_Start_Up(run);
-  }
-  same = Same_File_Among(Identity_Of(CNSS_Name), {sheet, inst, stat, log});
-  if (!same.empty()) {
-    Report(out, err, Could_Not(CNSS_Name, "opened"), CNSS_Name,
-           "is the same file as " + same);
-    return Stop_Start_Up(run);
-  }
-
-  errno = 0;
-  run.f_err = std::fopen(Error_Name.c_str(), "w+t");
-  if (run.f_err == nullptr) {
-    Report(out, err, Could_Not(Error_Name, "opened"), Error_Name,
-           Reason_Of(errno));
-    return Stop_Start_Up(run);
-  }
-  // A catalog name that led nowhere may lead to the error log just created.
-  const Named_Identity created_log{Error_Name, Identity_Of(run.f_err)};
-  same = Same_File_Among(Identity_Of(CNSS_Name), {created_log});
-  errno = 0;
-  if (same.empty()) run.f_cnss = std::fopen(CNSS_Name.c_str(), "w+t");
-  if (run.f_cnss == nullptr) {
-    Report(out, err, Could_Not(CNSS_Name, "opened"), CNSS_Name,
-           same.empty() ? Reason_Of(errno) : "is the same file as " + same);
-    return Stop_Start_Up(run);
-  }
+  const Run_Names names{base + ".error.log", base + ".vrn.cnss",
+                        base + ".sheet"};
+  if (!Open_Files(run, names, out, err)) return 1;
 
   // Large buffers: a catalog is often more than twice the size of its sheet.
   constexpr size_t kCnss_Buffer = 1 << 20, kErr_Buffer = 1 << 16;
@@ -179,47 +234,8 @@ int Convert(int argc, const char* const* argv, FILE* out, FILE* err) {
                base.c_str());
 
   int status = 0;
-  Loop_End end;
-  errno = 0;
-  run.f_cat = std::fopen(Catalog_Name.c_str(), "r");
-  if (run.f_cat == nullptr) {
-    Report(out, err, Could_Not(Catalog_Name, "opened"), Catalog_Name,
-           Reason_Of(errno));
-    status = 1;
-  } else {
-    // A sheet name that led nowhere may lead to an output just created.
-    const Named_Identity created_cnss{CNSS_Name, Identity_Of(run.f_cnss)};
-    same = Same_File_Among(Identity_Of(run.f_cat), {created_log, created_cnss});
-    if (!same.empty()) {
-      Report(out, err, Could_Not(Catalog_Name, "opened"), Catalog_Name,
-             "is the same file as " + same);
-      status = 1;
-    } else {
-      Reset_Time_Zone();
-      end = Convert_Sheet(run, Catalog_Name, out, err, status);
-    }
-    std::fclose(run.f_cat);
-  }
-
-  std::fputs("\n\n", out);
-  std::fputc('\n', run.f_err);
-  int log_failed =
-      Close_Written(run.f_err, std::ferror(run.f_err) ? end.write_error : 0);
-  int catalog_failed =
-      Close_Written(run.f_cnss, std::ferror(run.f_cnss) ? end.write_error : 0);
-  std::fclose(run.f_stat);
-  std::fclose(run.f_inst);
-  if (log_failed != 0) {
-    Report(out, err, Could_Not(Error_Name, "written"), Error_Name,
-           Reason_Of(log_failed));
-    status = 1;
-  }
-  if (catalog_failed != 0) {
-    Report(out, err, Could_Not(CNSS_Name, "written"), CNSS_Name,
-           Reason_Of(catalog_failed));
-    status = 1;
-  }
-  return status;
+  const Loop_End end = Convert_Sheet(run, names, out, err, status);
+  return Shut_Down(run, names, end, out, err, status);
 }
 
 }  // namespace
