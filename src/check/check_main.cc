@@ -2,7 +2,9 @@
 #include <cstdio>
 
 #include "check/check_run.h"
+#include "driver/standard_streams.h"
 
 int main(int argc, char** argv) {
+  Prepare_Standard_Streams();
   return Run_Check(argc, argv, stdout, stderr);
 }

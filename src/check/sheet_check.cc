@@ -39,11 +39,9 @@ std::string_view Take_Line_Output(Memory_File& m) {
   return written;
 }
 
-// Writes "SHEET:LINE: KIND: TEXT" with each control character of the text as
-// an escape, so that every problem stays on one line.
-void Put_Problem(FILE* out, const std::string& sheet, long line,
-                 const char* kind, std::string_view text) {
-  std::fprintf(out, "%s:%ld: %s: ", sheet.c_str(), line, kind);
+// Writes the text with each control character as an escape, so that every
+// problem stays on one line.
+void Put_Escaped(FILE* out, std::string_view text) {
   for (unsigned char c : text) {
     if (c == '\n')
       std::fputs("\\n", out);
@@ -56,6 +54,14 @@ void Put_Problem(FILE* out, const std::string& sheet, long line,
     else
       std::fputc(c, out);
   }
+}
+
+// "SHEET:LINE: KIND: TEXT".
+void Put_Problem(FILE* out, const std::string& sheet, long line,
+                 const char* kind, std::string_view text) {
+  Put_Escaped(out, sheet);
+  std::fprintf(out, ":%ld: %s: ", line, kind);
+  Put_Escaped(out, text);
   std::fputc('\n', out);
 }
 
@@ -76,9 +82,11 @@ std::vector<std::string_view> Messages_Of(std::string_view log) {
   return messages;
 }
 
-bool Is_Reading(char letter) {
-  return std::string_view("PDASB").find(letter) != std::string_view::npos;
+bool Is_Amplitude(char letter) {
+  return std::string_view("DASB").find(letter) != std::string_view::npos;
 }
+
+bool Is_Reading(char letter) { return letter == 'P' || Is_Amplitude(letter); }
 
 // The letters whose lines a closed gate drops.
 bool Is_Gated(char letter) {
@@ -144,7 +152,9 @@ void Check_Line(Sheet_Check& c, std::string_view info) {
   for (const std::string& text : c.warnings) Problem(c, "warning", text);
   t.warnings += c.warnings.size();
 
-  if (!gate_was_open && !rejected && Is_Gated(letter)) {
+  const bool amplitudes = s.Zamp != 0 || s.Namp != 0 || s.Eamp != 0;
+  if (!gate_was_open && !rejected && Is_Gated(letter) &&
+      (amplitudes || !Is_Amplitude(letter))) {
     ++t.dropped;
     std::string text =
         records > 0 ? "the comment's last piece dropped" : "dropped";
@@ -217,7 +227,8 @@ bool Check_Sheet(const std::string& name, Conversion_Run& run,
   Close_Memory_File(c.log);
   Close_Memory_File(c.catalog);
   std::fclose(sheet);
-  std::fprintf(out, "%s: %s\n", name.c_str(), Tally_Text(tally).c_str());
+  Put_Escaped(out, name);
+  std::fprintf(out, ": %s\n", Tally_Text(tally).c_str());
   if (!reason.empty()) Report_Fatal(err, kProgram, name, reason);
   return reason.empty();
 }

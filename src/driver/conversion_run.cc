@@ -11,6 +11,7 @@
 #include "driver/fatal_failure.h"
 #include "driver/file_identity.h"
 #include "driver/mapping_files.h"
+#include "driver/output_file.h"
 #include "reference/time_normalisation.h"
 #include "text/line_reader.h"
 
@@ -41,25 +42,26 @@ bool Stop_Start_Up(Conversion_Run& run) {
   return false;
 }
 
-// Closes a file that was written.  Returns 0, or the errno of the first
-// failed write (`failed`, when one was seen during the run) or of the close.
-int Close_Written(FILE* f, int failed) {
-  const bool flagged = std::ferror(f);
-  errno = 0;
-  if (std::fclose(f) != 0 && failed == 0) failed = errno != 0 ? errno : EIO;
-  return failed == 0 && flagged ? EIO : failed;
-}
-
-// The names of a run's own files, formed from the base name.
+// The names of a run's own files, formed from the base name, and its
+// outputs.
 struct Run_Names {
   std::string Error_Name, CNSS_Name, Catalog_Name;
+  Output_File err, cnss;
 };
+
+// Closes an output.  Returns 0, or the errno of its first failed write or of
+// the close.
+int Close_Written(FILE* f, const Output_File& file) {
+  const bool flagged = std::ferror(f);
+  std::fclose(f);
+  return file.failed != 0 ? file.failed : flagged ? EIO : 0;
+}
 
 // Opens the mapping files, then the error log and the catalog, once it is
 // sure that neither output is an input or the other output: nothing is
 // emptied before.  False, with the failure reported and every file closed,
 // when one cannot be opened.
-bool Open_Files(Conversion_Run& run, const Run_Names& n, FILE* out, FILE* err) {
+bool Open_Files(Conversion_Run& run, Run_Names& n, FILE* out, FILE* err) {
   std::string reason;
   run.f_inst = Open_Mapping_File(kInstrument_Mapping, true, reason);
   if (run.f_inst == nullptr) {
@@ -91,36 +93,32 @@ bool Open_Files(Conversion_Run& run, const Run_Names& n, FILE* out, FILE* err) {
     return Stop_Start_Up(run);
   }
 
-  errno = 0;
-  run.f_err = std::fopen(n.Error_Name.c_str(), "w+t");
+  run.f_err = Open_Output(n.Error_Name, n.err, reason);
   if (run.f_err == nullptr) {
-    Report(out, err, Could_Not(n.Error_Name, "opened"), n.Error_Name,
-           Reason_Of(errno));
+    Report(out, err, Could_Not(n.Error_Name, "opened"), n.Error_Name, reason);
     return Stop_Start_Up(run);
   }
   // A catalog name that led nowhere may lead to the error log just created.
   same = Same_File_Among(Identity_Of(n.CNSS_Name),
-                         {{n.Error_Name, Identity_Of(run.f_err)}});
-  errno = 0;
-  if (same.empty()) run.f_cnss = std::fopen(n.CNSS_Name.c_str(), "w+t");
+                         {{n.Error_Name, Identity_Of(n.err.fd)}});
+  if (same.empty()) run.f_cnss = Open_Output(n.CNSS_Name, n.cnss, reason);
   if (run.f_cnss == nullptr) {
     Report(out, err, Could_Not(n.CNSS_Name, "opened"), n.CNSS_Name,
-           same.empty() ? Reason_Of(errno) : "is the same file as " + same);
+           same.empty() ? reason : "is the same file as " + same);
     return Stop_Start_Up(run);
   }
   return true;
 }
 
-// How the line loop ended.
+// How the line loop ended, when it did not reach the sheet's end.
 struct Loop_End {
   int read_error = 0;          // errno of a failed read of the sheet
   bool out_of_memory = false;  // a line larger than memory
-  int write_error = 0;         // errno of the first failed write of an output
 };
 
 // Reads the sheet to its end, one whole line at a time, and stops at a read
-// error, at a line that memory cannot hold, and at the first failed write to
-// the catalog or the error log, so that no output has a hole in it.
+// error, at a line that memory cannot hold, and after the line during which
+// a write to the catalog or the error log failed.
 Loop_End Convert_Lines(Conversion_Run& run) {
   Loop_End end;
   Line_Reader reader;
@@ -128,12 +126,8 @@ Loop_End Convert_Lines(Conversion_Run& run) {
     Open_Line_Reader(reader, run.f_cat);
     std::string_view info;
     while (Read_Line(reader, info)) {
-      errno = 0;
       Dispatch_Line(info, run);
-      if (std::ferror(run.f_cnss) || std::ferror(run.f_err)) {
-        end.write_error = errno != 0 ? errno : EIO;
-        return end;
-      }
+      if (std::ferror(run.f_cnss) || std::ferror(run.f_err)) return end;
     }
   } catch (const std::bad_alloc&) {
     end.out_of_memory = true;
@@ -144,16 +138,16 @@ Loop_End Convert_Lines(Conversion_Run& run) {
 
 // Opens the sheet, reads the mapping files, converts the lines and closes
 // the sheet; a failure is reported and sets `status` to 1.
-Loop_End Convert_Sheet(Conversion_Run& run, const Run_Names& n, FILE* out,
-                       FILE* err, int& status) {
+void Convert_Sheet(Conversion_Run& run, const Run_Names& n, FILE* out,
+                   FILE* err, int& status) {
   errno = 0;
   run.f_cat = std::fopen(n.Catalog_Name.c_str(), "r");
   std::string reason = run.f_cat == nullptr ? Reason_Of(errno) : "";
   if (run.f_cat != nullptr) {
     // A sheet name that led nowhere may lead to an output just created.
     const std::string same = Same_File_Among(
-        Identity_Of(run.f_cat), {{n.Error_Name, Identity_Of(run.f_err)},
-                                 {n.CNSS_Name, Identity_Of(run.f_cnss)}});
+        Identity_Of(run.f_cat), {{n.Error_Name, Identity_Of(n.err.fd)},
+                                 {n.CNSS_Name, Identity_Of(n.cnss.fd)}});
     if (!same.empty()) {
       reason = "is the same file as " + same;
       std::fclose(run.f_cat);
@@ -164,11 +158,10 @@ Loop_End Convert_Sheet(Conversion_Run& run, const Run_Names& n, FILE* out,
     Report(out, err, Could_Not(n.Catalog_Name, "opened"), n.Catalog_Name,
            reason);
     status = 1;
-    return {};
+    return;
   }
 
   Reset_Time_Zone();
-  Loop_End end;
   const char* mapping =
       Load_Mapping_Files(run.f_inst, run.f_stat, run.maps, reason);
   if (mapping != nullptr) {
@@ -179,7 +172,7 @@ Loop_End Convert_Sheet(Conversion_Run& run, const Run_Names& n, FILE* out,
            reason);
     status = 1;
   } else {
-    end = Convert_Lines(run);
+    const Loop_End end = Convert_Lines(run);
     if (end.read_error != 0 || end.out_of_memory) {
       Report(out, err, Could_Not(n.Catalog_Name, "read"), n.Catalog_Name,
              end.out_of_memory ? "out of memory" : Reason_Of(end.read_error));
@@ -187,19 +180,16 @@ Loop_End Convert_Sheet(Conversion_Run& run, const Run_Names& n, FILE* out,
     }
   }
   std::fclose(run.f_cat);
-  return end;
 }
 
 // Closes the outputs and reports a failed write of either; returns the
 // status of the run.
-int Shut_Down(Conversion_Run& run, const Run_Names& n, const Loop_End& end,
-              FILE* out, FILE* err, int status) {
+int Shut_Down(Conversion_Run& run, const Run_Names& n, FILE* out, FILE* err,
+              int status) {
   std::fputs("\n\n", out);
   std::fputc('\n', run.f_err);
-  const int log_failed =
-      Close_Written(run.f_err, std::ferror(run.f_err) ? end.write_error : 0);
-  const int catalog_failed =
-      Close_Written(run.f_cnss, std::ferror(run.f_cnss) ? end.write_error : 0);
+  const int log_failed = Close_Written(run.f_err, n.err);
+  const int catalog_failed = Close_Written(run.f_cnss, n.cnss);
   std::fclose(run.f_stat);
   std::fclose(run.f_inst);
   if (log_failed != 0)
@@ -219,14 +209,15 @@ int Convert(int argc, const char* const* argv, FILE* out, FILE* err) {
   }
   if (argc == 3) run.state.F_Flag = 1;
   const std::string base = argv[1];
-  const Run_Names names{base + ".error.log", base + ".vrn.cnss",
-                        base + ".sheet"};
-  if (!Open_Files(run, names, out, err)) return 1;
-
+  Run_Names names{
+      base + ".error.log", base + ".vrn.cnss", base + ".sheet", {}, {}};
   // Large buffers: a catalog is often more than twice the size of its sheet.
+  // Taken before any output is emptied, so that a lack of memory cannot
+  // leave the outputs empty.
   constexpr size_t kCnss_Buffer = 1 << 20, kErr_Buffer = 1 << 16;
   std::unique_ptr<char[]> cnss_buffer(new char[kCnss_Buffer]);
   std::unique_ptr<char[]> err_buffer(new char[kErr_Buffer]);
+  if (!Open_Files(run, names, out, err)) return 1;
   std::setvbuf(run.f_cnss, cnss_buffer.get(), _IOFBF, kCnss_Buffer);
   std::setvbuf(run.f_err, err_buffer.get(), _IOFBF, kErr_Buffer);
   std::fputs("$fmt cnss-catalog-ver-1.0.1\n", run.f_cnss);
@@ -234,13 +225,21 @@ int Convert(int argc, const char* const* argv, FILE* out, FILE* err) {
                base.c_str());
 
   int status = 0;
-  const Loop_End end = Convert_Sheet(run, names, out, err, status);
-  return Shut_Down(run, names, end, out, err, status);
+  Convert_Sheet(run, names, out, err, status);
+  return Shut_Down(run, names, out, err, status);
 }
 
 }  // namespace
 
 int Run_Conversion(int argc, const char* const* argv, FILE* out, FILE* err) {
-  int status = Convert(argc, argv, out, err);
+  int status;
+  try {
+    status = Convert(argc, argv, out, err);
+  } catch (const std::bad_alloc&) {  // before any output was opened
+    Report_Fatal(err, kProgram,
+                 argc > 1 ? std::string(argv[1]) + ".sheet" : "Tremvert",
+                 "out of memory");
+    status = 1;
+  }
   return Flush_Output(out, err, kProgram) ? status : 1;
 }

@@ -19,9 +19,9 @@ File_Identity Identity_Of(const std::string& name) {
   return Identity_Of_Status(stat(name.c_str(), &st), st);
 }
 
-File_Identity Identity_Of(FILE* f) {
+File_Identity Identity_Of(int fd) {
   struct stat st;
-  return Identity_Of_Status(fstat(fileno(f), &st), st);
+  return Identity_Of_Status(fstat(fd, &st), st);
 }
 
 std::string Same_File_Among(const File_Identity& file,

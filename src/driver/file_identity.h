@@ -18,8 +18,9 @@ struct File_Identity {
 // The file that a name leads to, links followed.
 File_Identity Identity_Of(const std::string& name);
 
-// The file of an open stream.
-File_Identity Identity_Of(FILE* f);
+// The file of an open descriptor, or of an open stream that has one.
+File_Identity Identity_Of(int fd);
+inline File_Identity Identity_Of(FILE* f) { return Identity_Of(fileno(f)); }
 
 struct Named_Identity {
   std::string name;

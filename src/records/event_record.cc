@@ -18,8 +18,9 @@ namespace {
 
 // A latitude or longitude token in decimal degrees or in the degrees-minutes
 // form DD-MMMM / DDD-MMMM, as degrees (not negated).  A leading sign belongs
-// to the whole value.  Computed in double precision, rounded once.
-float Read_Coordinate(std::string_view token) {
+// to the whole value.  Computed in double precision, rounded once.  `whole`,
+// when given, tells whether every character of the token was read.
+float Read_Coordinate(std::string_view token, bool* whole = nullptr) {
   // A hyphen after the first character marks the degrees-minutes form; a
   // token whose only hyphen is its first character is a negative decimal.
   std::string_view body = token;
@@ -29,25 +30,23 @@ float Read_Coordinate(std::string_view token) {
     body.remove_prefix(1);
   }
   size_t hyphen = body.find('-');
-  if (hyphen == std::string_view::npos)  // no minutes: they add 0 (-0 gives +0)
+  if (hyphen == std::string_view::npos) {  // no minutes: they add 0 (-0: +0)
+    if (whole != nullptr) *whole = Is_Whole_Real(token);
     return static_cast<float>(Read_Real(token) + 0.0);
-  double degrees = Read_Real(body.substr(0, hyphen));
-  double minutes = Read_Real(body.substr(hyphen + 1));
-  double value = degrees + minutes / 60;
+  }
+  std::string_view degrees = body.substr(0, hyphen);
+  std::string_view minutes = body.substr(hyphen + 1);
+  if (whole != nullptr)
+    *whole = !degrees.empty() && !minutes.empty() && Is_Whole_Real(degrees) &&
+             Is_Whole_Real(minutes);
+  double value = Read_Real(degrees) + Read_Real(minutes) / 60;
   return static_cast<float>(negative ? -value : value);
 }
 
-// Whether Read_Coordinate takes every character of the token.
 bool Is_Whole_Coordinate(std::string_view token) {
-  std::string_view body = token;
-  if (!body.empty() && (body[0] == '-' || body[0] == '+'))
-    body.remove_prefix(1);
-  size_t hyphen = body.find('-');
-  if (hyphen == std::string_view::npos) return Is_Whole_Real(token);
-  std::string_view degrees = body.substr(0, hyphen);
-  std::string_view minutes = body.substr(hyphen + 1);
-  return !degrees.empty() && !minutes.empty() && Is_Whole_Real(degrees) &&
-         Is_Whole_Real(minutes);
+  bool whole;
+  Read_Coordinate(token, &whole);
+  return whole;
 }
 
 // Reports the first of the fields that the event cannot do without that the

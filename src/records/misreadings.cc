@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "reference/time_normalisation.h"
 #include "text/numbers.h"
 
 bool Is_Whole_Real(std::string_view token) {
@@ -56,9 +57,8 @@ bool Is_Carried(const Clock& read, const Clock& normalised) {
 }
 
 bool Is_Beyond_Calendar(const Clock& c) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (c.Month < 1 || c.Month > 12) return true;
-  bool leap = c.Year % 4 == 0 && (c.Year % 100 != 0 || c.Year % 400 == 0);
-  int days = kDays[c.Month - 1] + (c.Month == 2 && leap ? 1 : 0);
-  return c.Day < 1 || c.Day > days;
+  Clock date{c.Year, c.Month, c.Day, 0, 0, 0.0f};
+  Modify_Time(date.Year, date.Month, date.Day, date.Hour, date.Minute,
+              date.Second);
+  return Date_Text(date) != Date_Text(c);
 }
