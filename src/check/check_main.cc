@@ -5,6 +5,6 @@
 #include "driver/standard_streams.h"
 
 int main(int argc, char** argv) {
-  Prepare_Standard_Streams();
+  Keep_Standard_Descriptors();
   return Run_Check(argc, argv, stdout, stderr);
 }

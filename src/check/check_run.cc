@@ -1,6 +1,7 @@
 // One run of the checker.  See the header.
 #include "check/check_run.h"
 
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -121,6 +122,12 @@ int Check(int argc, const char* const* argv, FILE* out, FILE* err) {
 }  // namespace
 
 int Run_Check(int argc, const char* const* argv, FILE* out, FILE* err) {
-  int status = Check(argc, argv, out, err);
+  int status;
+  try {
+    status = Check(argc, argv, out, err);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(err, "%s: out of memory\n", kProgram);
+    status = 2;
+  }
   return Flush_Output(out, err, kProgram) ? status : 2;
 }

@@ -32,8 +32,9 @@ void Close_Memory_File(Memory_File& m) {
 }
 
 // What the converters wrote for the current line; the file then starts over.
+// Throws std::bad_alloc when the memory could not hold it all.
 std::string_view Take_Line_Output(Memory_File& m) {
-  std::fflush(m.f);
+  if (std::fflush(m.f) != 0 || std::ferror(m.f)) throw std::bad_alloc();
   std::string_view written(m.data, m.size);
   std::fseek(m.f, 0, SEEK_SET);
   return written;

@@ -180,6 +180,7 @@ void Convert_Sheet(Conversion_Run& run, const Run_Names& n, FILE* out,
     }
   }
   std::fclose(run.f_cat);
+  run.f_cat = nullptr;
 }
 
 // Closes the outputs and reports a failed write of either; returns the
@@ -217,7 +218,12 @@ int Convert(int argc, const char* const* argv, FILE* out, FILE* err) {
   constexpr size_t kCnss_Buffer = 1 << 20, kErr_Buffer = 1 << 16;
   std::unique_ptr<char[]> cnss_buffer(new char[kCnss_Buffer]);
   std::unique_ptr<char[]> err_buffer(new char[kErr_Buffer]);
-  if (!Open_Files(run, names, out, err)) return 1;
+  try {
+    if (!Open_Files(run, names, out, err)) return 1;
+  } catch (const std::bad_alloc&) {
+    Stop_Start_Up(run);
+    throw;
+  }
   std::setvbuf(run.f_cnss, cnss_buffer.get(), _IOFBF, kCnss_Buffer);
   std::setvbuf(run.f_err, err_buffer.get(), _IOFBF, kErr_Buffer);
   std::fputs("$fmt cnss-catalog-ver-1.0.1\n", run.f_cnss);
@@ -225,7 +231,13 @@ int Convert(int argc, const char* const* argv, FILE* out, FILE* err) {
                base.c_str());
 
   int status = 0;
-  Convert_Sheet(run, names, out, err, status);
+  try {
+    Convert_Sheet(run, names, out, err, status);
+  } catch (const std::bad_alloc&) {  // the outputs are still closed in order
+    if (run.f_cat != nullptr) std::fclose(run.f_cat);
+    Report_Fatal(err, kProgram, names.Catalog_Name, "out of memory");
+    status = 1;
+  }
   return Shut_Down(run, names, out, err, status);
 }
 
@@ -235,7 +247,7 @@ int Run_Conversion(int argc, const char* const* argv, FILE* out, FILE* err) {
   int status;
   try {
     status = Convert(argc, argv, out, err);
-  } catch (const std::bad_alloc&) {  // before any output was opened
+  } catch (const std::bad_alloc&) {  // at start-up: no output written
     Report_Fatal(err, kProgram,
                  argc > 1 ? std::string(argv[1]) + ".sheet" : "Tremvert",
                  "out of memory");

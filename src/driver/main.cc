@@ -5,6 +5,7 @@
 #include "driver/standard_streams.h"
 
 int main(int argc, char** argv) {
-  Prepare_Standard_Streams();
+  Keep_Standard_Descriptors();
+  Ignore_Write_Signals();
   return Run_Conversion(argc, argv, stdout, stderr);
 }

@@ -41,18 +41,27 @@ FILE* Open_Output(const std::string& name, Output_File& file,
   const bool fifo = stat(name.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
   file = Output_File{};
   file.fd = fifo ? open(name.c_str(), O_WRONLY | O_NONBLOCK)
-                 : open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
+                 : open(name.c_str(), O_RDWR | O_CREAT, 0666);
   if (file.fd < 0) {
     reason =
         fifo && errno == ENXIO ? "a FIFO that nobody reads" : Reason_Of(errno);
     return nullptr;
   }
   if (fifo) fcntl(file.fd, F_SETFL, fcntl(file.fd, F_GETFL) & ~O_NONBLOCK);
+  // The stream first, so that a lack of memory empties nothing; then the
+  // file is emptied, as "w+" does (a device has nothing to empty).
   FILE* f =
       fopencookie(&file, "w", {nullptr, Write_Output, nullptr, Close_Output});
   if (f == nullptr) {
     reason = Reason_Of(errno);
     close(file.fd);
+    return nullptr;
+  }
+  if (fstat(file.fd, &st) == 0 && S_ISREG(st.st_mode) &&
+      ftruncate(file.fd, 0) != 0) {
+    reason = Reason_Of(errno);
+    std::fclose(f);
+    return nullptr;
   }
   return f;
 }

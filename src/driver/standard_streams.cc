@@ -6,8 +6,12 @@
 
 #include <csignal>
 
-void Prepare_Standard_Streams() {
+void Keep_Standard_Descriptors() {
   for (int fd = 0; fd <= 2; ++fd)
     if (fcntl(fd, F_GETFD) == -1) open("/dev/null", O_RDONLY);  // takes fd
+}
+
+void Ignore_Write_Signals() {
+  std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
 }
