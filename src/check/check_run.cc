@@ -10,7 +10,6 @@
 #include "driver/conversion_run.h"
 #include "driver/fatal_failure.h"
 #include "driver/mapping_files.h"
-#include "reference/time_normalisation.h"
 
 namespace {
 
@@ -103,7 +102,6 @@ int Check(int argc, const char* const* argv, FILE* out, FILE* err) {
 
   Conversion_Run run;
   if (!Read_Mapping_Files(run.maps, err)) return 2;
-  Reset_Time_Zone();
   int status = 0;
   Sheet_Tally total;
   for (const std::string& sheet : sheets) {

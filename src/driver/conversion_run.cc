@@ -12,7 +12,6 @@
 #include "driver/file_identity.h"
 #include "driver/mapping_files.h"
 #include "driver/output_file.h"
-#include "reference/time_normalisation.h"
 #include "text/line_reader.h"
 
 namespace {
@@ -161,7 +160,6 @@ void Convert_Sheet(Conversion_Run& run, const Run_Names& n, FILE* out,
     return;
   }
 
-  Reset_Time_Zone();
   const char* mapping =
       Load_Mapping_Files(run.f_inst, run.f_stat, run.maps, reason);
   if (mapping != nullptr) {

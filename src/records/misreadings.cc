@@ -57,8 +57,7 @@ bool Is_Carried(const Clock& read, const Clock& normalised) {
 }
 
 bool Is_Beyond_Calendar(const Clock& c) {
-  // At noon, so that no zone's offset can move the date.
-  Clock date{c.Year, c.Month, c.Day, 12, 0, 0.0f};
+  Clock date{c.Year, c.Month, c.Day, 0, 0, 0.0f};
   Modify_Time(date.Year, date.Month, date.Day, date.Hour, date.Minute,
               date.Second);
   return Date_Text(date) != Date_Text(c);

@@ -1,28 +1,25 @@
 // Calendar normalisation of a date and clock time read from a sheet: an hour
 // of 24, a minute of 60, seconds of 60 and more, a day past the end of its
-// month or a month of 13 are carried into the next unit, in the host's local
-// time zone (exact calendar arithmetic under a zone without daylight saving).
+// month or a month of 13 are carried into the next unit.  Plain calendar
+// arithmetic (proleptic Gregorian, no time zone, no daylight saving), so the
+// result never depends on the host's zone.
 #ifndef TREMVERT_REFERENCE_TIME_NORMALISATION_H_
 #define TREMVERT_REFERENCE_TIME_NORMALISATION_H_
 
 #include <cstdint>
 
-// Normalises the six fields in place.  The date is read as local standard
-// time at midnight (mktime with daylight saving off), the clock time is added
-// in seconds, and the instant is converted back with the local time zone.
+// Normalises the six fields in place: the date's midnight, plus the clock
+// time in whole seconds (Hour * 3600 + Minute * 60 + the seconds truncated
+// toward zero), is turned back into a date and time; the fraction of the
+// seconds is carried apart and added back in single precision, so seconds in
+// [0, 60) come back bit for bit.  An hour of exactly 24 is first taken as
+// hour 0 of the next day.
 //
-// A midnight that the zone skipped (its offset changed at midnight) is read
-// with the offset in force the day before.  Where the C library cannot
-// represent the date at all (mktime or localtime fails), the six fields are
-// left as they were.  A Second that is not finite, or whose whole part does not
-// fit 32 bits, has no whole part to carry: the whole part is taken as 0 and the
-// value is carried as the fraction, so it comes back unchanged for the checks
-// to judge.
+// A Second that is not finite, or whose whole part does not fit 32 bits, has
+// no whole part to carry: the whole part is taken as 0 and the value comes
+// back unchanged for the checks to judge.  A date whose year, before or after
+// the carry, does not fit the 32-bit fields is left as it was.
 void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,
                  int32_t& Minute, float& Second);
-
-// Forgets the midnights remembered from earlier calls and re-reads the TZ
-// setting.  A run calls it once at its start; tests call it after changing TZ.
-void Reset_Time_Zone();
 
 #endif  // TREMVERT_REFERENCE_TIME_NORMALISATION_H_

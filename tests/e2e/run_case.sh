@@ -21,7 +21,7 @@
 #   expect/files/* each file that must exist afterwards, with its content; a
 #                  % in its name stands for a / of the path
 #   check          optional: shell commands run in the working directory after
-#                  the run, with the case directory as $1
+#                  the run, with the case directory as $1 and $PROGRAM set
 #
 # After a conversion that ends with status 0, Tremvert-check runs on the same
 # sheet: its error lines must be the error log's messages, one for one.
@@ -75,7 +75,7 @@ for f in "$expect"/files/*; do
   rel=$(basename "$f"); rel=${rel//%//}
   if [ -f "$work/$rel" ]; then same "$f" "$work/$rel" "$rel"; else echo "$name: $rel was not written"; fail=1; fi
 done
-if [ -f "$case_dir/check" ] && ! (cd "$work" && bash "$case_dir/check" "$case_dir"); then
+if [ -f "$case_dir/check" ] && ! (cd "$work" && PROGRAM=$bin bash "$case_dir/check" "$case_dir"); then
   echo "$name: check failed"; fail=1
 fi
 if [ "$bin" = "$1" ] && [ "$(cat "$work/.status")" = 0 ] && [ ${#args[@]} -gt 0 ] &&
