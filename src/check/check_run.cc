@@ -7,61 +7,61 @@
 #include <vector>
 
 #include "check/sheet_check.h"
-#include "driver/conversion_run.h"
 #include "driver/fatal_failure.h"
 #include "driver/mapping_files.h"
+#include "text/record_text.h"
 
 namespace {
 
-constexpr const char* kProgram = "Tremvert-check";
-
-void Write_Usage(FILE* f) {
-  std::fputs(
-      "usage: Tremvert-check [-F] [--summary] SHEET...\n"
-      "       Tremvert-check --help | --version\n",
-      f);
+void Write_Usage(Out_Buffer& f) {
+  Put_Text(f,
+           "usage: Tremvert-check [-F] [--summary] SHEET...\n"
+           "       Tremvert-check --help | --version\n");
 }
 
-void Write_Help(FILE* out) {
+void Write_Help(Out_Buffer& out) {
   Write_Usage(out);
-  std::fputs(
-      "\nChecks historical sheets as Tremvert would convert them, with the\n"
-      "mapping files of the working directory, and prints each problem as\n"
-      "SHEET:LINE: error|warning|note: TEXT, then a summary line per sheet.\n"
-      "A SHEET is a sheet file or its base name.  Nothing is written to any\n"
-      "file.\n\n"
-      "  -F         the alternate phase layout (time on the last field)\n"
-      "  --summary  only the summary lines, and a total for several sheets\n\n"
-      "Exit status: 0 no sheet has an error, 1 one has, 2 usage error or a\n"
-      "file that could not be read.\n",
-      out);
+  Put_Text(out,
+           "\nChecks historical sheets as Tremvert would convert them, with the\n"
+           "mapping files of the working directory, and prints each problem as\n"
+           "SHEET:LINE: error|warning|note: TEXT, then a summary line per sheet.\n"
+           "A SHEET is a sheet file or its base name.  Nothing is written to any\n"
+           "file.\n\n"
+           "  -F         the alternate phase layout (time on the last field)\n"
+           "  --summary  only the summary lines, and a total for several sheets\n\n"
+           "Exit status: 0 no sheet has an error, 1 one has, 2 usage error or a\n"
+           "file that could not be read.\n");
 }
 
-int Usage_Error(FILE* err, const std::string& what) {
-  std::fprintf(err, "%s: %s\n", kProgram, what.c_str());
+int Usage_Error(Out_Buffer& out, Out_Buffer& err, const std::string& what) {
+  Flush_Out(out);
+  Put_Text(err, kCheck_Program);
+  Put_Text(err, ": ");
+  Put_Text(err, what);
+  Put_Char(err, '\n');
   Write_Usage(err);
+  Flush_Out(err);
   return 2;
 }
 
 // The mapping files, read once for all the sheets; false after a failure,
 // reported on `err`.
-bool Read_Mapping_Files(Mapping_Tables& maps, FILE* err) {
+bool Read_Mapping_Files(Mapping_Tables& maps, Out_Buffer& out,
+                        Out_Buffer& err) {
   std::string reason;
-  FILE* f_inst = Open_Mapping_File(kInstrument_Mapping, false, reason);
-  if (f_inst == nullptr) {
-    Report_Fatal(err, kProgram, kInstrument_Mapping, reason);
-    return false;
-  }
-  FILE* f_stat = Open_Mapping_File(kStation_Mapping, false, reason);
-  if (f_stat == nullptr) {
-    Report_Fatal(err, kProgram, kStation_Mapping, reason);
-    std::fclose(f_inst);
-    return false;
-  }
-  const char* failed = Load_Mapping_Files(f_inst, f_stat, maps, reason);
-  if (failed != nullptr) Report_Fatal(err, kProgram, failed, reason);
-  std::fclose(f_stat);
-  std::fclose(f_inst);
+  Input_File inst, stat;
+  inst.name = kInstrument_Mapping;
+  stat.name = kStation_Mapping;
+  const char* failed = nullptr;
+  if (!Open_Mapping_File(inst, &reason))
+    failed = kInstrument_Mapping;
+  else if (!Open_Mapping_File(stat, &reason))
+    failed = kStation_Mapping;
+  else
+    failed = Load_Mapping_Files(inst, stat, maps, &reason);
+  if (failed != nullptr) Report_Fatal(out, err, kCheck_Program, failed, reason);
+  Close_Input(stat);
+  Close_Input(inst);
   return failed == nullptr;
 }
 
@@ -69,13 +69,12 @@ bool Read_Mapping_Files(Mapping_Tables& maps, FILE* err) {
 // base name's sheet.
 std::string Sheet_Name(std::string_view arg) {
   constexpr std::string_view kSuffix = ".sheet";
-  if (arg.size() >= kSuffix.size() &&
-      arg.substr(arg.size() - kSuffix.size()) == kSuffix)
-    return std::string(arg);
+  if (arg.ends_with(kSuffix)) return std::string(arg);
   return std::string(arg) + std::string(kSuffix);
 }
 
-int Check(int argc, const char* const* argv, FILE* out, FILE* err) {
+int Check(int argc, const char* const* argv, Out_Buffer& out,
+          Out_Buffer& err) {
   bool alternate = false, summary_only = false, options_end = false;
   std::vector<std::string> sheets;
   for (int i = 1; i < argc; ++i) {
@@ -92,40 +91,48 @@ int Check(int argc, const char* const* argv, FILE* out, FILE* err) {
       Write_Help(out);
       return 0;
     } else if (arg == "--version") {
-      std::fprintf(out, "%s %s\n", kProgram, TREMVERT_VERSION);
+      Put_Text(out, "Tremvert-check " TREMVERT_VERSION "\n");
       return 0;
     } else {
-      return Usage_Error(err, "unknown option " + std::string(arg));
+      return Usage_Error(out, err, "unknown option " + std::string(arg));
     }
   }
-  if (sheets.empty()) return Usage_Error(err, "no sheet given");
+  if (sheets.empty()) return Usage_Error(out, err, "no sheet given");
 
-  Conversion_Run run;
-  if (!Read_Mapping_Files(run.maps, err)) return 2;
+  Mapping_Tables maps;
+  if (!Read_Mapping_Files(maps, out, err)) return 2;
   int status = 0;
   Sheet_Tally total;
   for (const std::string& sheet : sheets) {
     Sheet_Tally tally;
-    run.state.F_Flag = alternate ? 1 : 0;
-    if (!Check_Sheet(sheet, run, summary_only, out, err, tally)) status = 2;
+    if (!Check_Sheet(sheet, maps, alternate ? 1 : 0, summary_only, out, err,
+                     tally))
+      status = 2;
     if (tally.errors > 0 && status == 0) status = 1;
     Add_Tally(total, tally);
   }
-  if (sheets.size() > 1)
-    std::fprintf(out, "total: %zu sheets, %s\n", sheets.size(),
-                 Tally_Text(total).c_str());
+  if (sheets.size() > 1) {
+    Put_Text(out, "total: ");
+    Put_Text(out, std::to_string(sheets.size()));
+    Put_Text(out, " sheets, ");
+    Put_Text(out, Tally_Text(total));
+    Put_Char(out, '\n');
+  }
   return status;
 }
 
 }  // namespace
 
-int Run_Check(int argc, const char* const* argv, FILE* out, FILE* err) {
+int Run_Check(int argc, const char* const* argv, Out_Buffer& out,
+              Out_Buffer& err) {
   int status;
   try {
     status = Check(argc, argv, out, err);
   } catch (const std::bad_alloc&) {
-    std::fprintf(err, "%s: out of memory\n", kProgram);
+    Flush_Out(out);
+    Put_Text(err, "Tremvert-check: out of memory\n");
+    Flush_Out(err);
     status = 2;
   }
-  return Flush_Output(out, err, kProgram) ? status : 2;
+  return Flush_Output(out, err, kCheck_Program) ? status : 2;
 }

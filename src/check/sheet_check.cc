@@ -1,69 +1,39 @@
 // One sheet checked.  See the header.
 #include "check/sheet_check.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
+#include <cerrno>
 #include <new>
 #include <string_view>
 #include <vector>
 
+#include "driver/conversion_state.h"
 #include "driver/dispatch.h"
 #include "driver/fatal_failure.h"
 #include "records/misreadings.h"
 #include "reference/code_lookup.h"
+#include "text/escaped_text.h"
+#include "text/file_system.h"
 #include "text/line_reader.h"
+#include "text/record_text.h"
 
 namespace {
 
-constexpr const char* kProgram = "Tremvert-check";
 constexpr std::string_view kMessage_Start = "\n Error";
 
-// An output that the converters write into memory, read after each line.
-struct Memory_File {
-  FILE* f = nullptr;
-  char* data = nullptr;
-  size_t size = 0;
-};
-
-void Close_Memory_File(Memory_File& m) {
-  if (m.f != nullptr) std::fclose(m.f);
-  std::free(m.data);
-}
-
-// What the converters wrote for the current line; the file then starts over.
-// Throws std::bad_alloc when the memory could not hold it all.
-std::string_view Take_Line_Output(Memory_File& m) {
-  if (std::fflush(m.f) != 0 || std::ferror(m.f)) throw std::bad_alloc();
-  std::string_view written(m.data, m.size);
-  std::fseek(m.f, 0, SEEK_SET);
-  return written;
-}
-
-// Writes the text with each control character as an escape, so that every
-// problem stays on one line.
-void Put_Escaped(FILE* out, std::string_view text) {
-  for (unsigned char c : text) {
-    if (c == '\n')
-      std::fputs("\\n", out);
-    else if (c == '\t')
-      std::fputs("\\t", out);
-    else if (c == '\r')
-      std::fputs("\\r", out);
-    else if (c < 0x20 || c == 0x7f)
-      std::fprintf(out, "\\x%02x", c);
-    else
-      std::fputc(c, out);
-  }
-}
-
 // "SHEET:LINE: KIND: TEXT".
-void Put_Problem(FILE* out, const std::string& sheet, long line,
+void Put_Problem(Out_Buffer& out, const std::string& sheet, long line,
                  const char* kind, std::string_view text) {
   Put_Escaped(out, sheet);
-  std::fprintf(out, ":%ld: %s: ", line, kind);
+  Put_Char(out, ':');
+  Put_Int(out, static_cast<int>(line), 1, ' ');
+  Put_Text(out, ": ");
+  Put_Text(out, kind);
+  Put_Text(out, ": ");
   Put_Escaped(out, text);
-  std::fputc('\n', out);
+  Put_Char(out, '\n');
 }
 
 // The messages that one line left in the error log, each without its leading
@@ -94,20 +64,23 @@ bool Is_Gated(char letter) {
   return Is_Reading(letter) || letter == 'C' || letter == 'F';
 }
 
-// One sheet's check between its lines.
+// One sheet's check between its lines: the conversion's own state, and the
+// error log and catalog that the converters write into memory, read and
+// emptied after each line.
 struct Sheet_Check {
   const std::string& name;
-  Conversion_Run& run;
-  FILE* out;  // nullptr: the summary alone
+  const Mapping_Tables& maps;
+  Out_Buffer* out;  // nullptr: the summary alone
   Sheet_Tally& t;
-  Memory_File log, catalog;
+  Conversion_State state;
+  Out_Buffer log, catalog;
   std::vector<std::string> warnings;
   long open_event = 0;  // the line of an event that no X has ended yet
   long last_event = 0;  // the line of the latest event
 };
 
 void Problem(const Sheet_Check& c, const char* kind, std::string_view text) {
-  if (c.out != nullptr) Put_Problem(c.out, c.name, c.t.lines, kind, text);
+  if (c.out != nullptr) Put_Problem(*c.out, c.name, c.t.lines, kind, text);
 }
 
 void Warn_Unended(Sheet_Check& c, const char* where) {
@@ -120,7 +93,7 @@ void Warn_Unended(Sheet_Check& c, const char* where) {
 // Converts one line and reports what the conversion made of it.
 void Check_Line(Sheet_Check& c, std::string_view info) {
   Sheet_Tally& t = c.t;
-  Conversion_State& s = c.run.state;
+  Conversion_State& s = c.state;
   ++t.lines;
   const char letter = Record_Letter(info);
   const bool gate_was_open = s.Flag != 0;
@@ -129,10 +102,11 @@ void Check_Line(Sheet_Check& c, std::string_view info) {
   if (letter == 'X') c.open_event = 0;
 
   c.warnings.clear();
-  Dispatch_Line(info, c.run);
-  const std::string_view written = Take_Line_Output(c.catalog);
+  c.log.size = c.catalog.size = 0;
+  Dispatch_Line(info, s, c.maps, c.log, c.catalog);
+  const std::string_view written = Text_Of(c.catalog);
   bool rejected = false;  // by a message of its own
-  for (std::string_view message : Messages_Of(Take_Line_Output(c.log))) {
+  for (std::string_view message : Messages_Of(Text_Of(c.log))) {
     ++t.errors;
     rejected |= message.rfind("Error [Unknown instrument]", 0) != 0;
     Problem(c, "error", message);
@@ -145,7 +119,7 @@ void Check_Line(Sheet_Check& c, std::string_view info) {
   }
   if (Is_Reading(letter)) {
     t.readings += records;
-    if (records > 0 && !Is_Station_Listed(c.run.maps, s.Sta_Name))
+    if (records > 0 && !Is_Station_Listed(c.maps, s.Sta_Name))
       c.warnings.push_back(Quoted("station", s.Sta_Name) +
                            " is on no line of station.mapping.out: written "
                            "with network XX");
@@ -193,43 +167,38 @@ std::string Tally_Text(const Sheet_Tally& t) {
          ", " + count(t.warnings, "warning");
 }
 
-bool Check_Sheet(const std::string& name, Conversion_Run& run,
-                 bool summary_only, FILE* out, FILE* err, Sheet_Tally& tally) {
-  errno = 0;
-  FILE* sheet = std::fopen(name.c_str(), "r");
-  if (sheet == nullptr) {
-    Report_Fatal(err, kProgram, name, Reason_Of(errno));
+bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
+                 int F_Flag, bool summary_only, Out_Buffer& out,
+                 Out_Buffer& err, Sheet_Tally& tally) {
+  const int fd = System().Open(name.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (fd < 0) {
+    Report_Fatal(out, err, kCheck_Program, name, Reason_Of(errno));
     return false;
   }
-  Sheet_Check c{name, run, summary_only ? nullptr : out, tally, {}, {}, {}};
-  c.log.f = open_memstream(&c.log.data, &c.log.size);
-  c.catalog.f = open_memstream(&c.catalog.data, &c.catalog.size);
-  std::string reason;
-  if (c.log.f == nullptr || c.catalog.f == nullptr) reason = "out of memory";
-  const int F_Flag = run.state.F_Flag;
-  run.state = Conversion_State{};
-  run.state.F_Flag = F_Flag;
-  run.state.Warnings = &c.warnings;
-  run.f_err = c.log.f;
-  run.f_cnss = c.catalog.f;
+  Sheet_Check c{name, maps, summary_only ? nullptr : &out, tally, {}, {}, {},
+                {}};
+  c.state.F_Flag = F_Flag;
+  c.state.Warnings = &c.warnings;
+  Open_Out_Buffer(c.log, -1, 1 << 12);
+  Open_Out_Buffer(c.catalog, -1, 1 << 12);
 
+  std::string reason;
   Line_Reader reader;
   try {
-    Open_Line_Reader(reader, sheet);
+    Open_Line_Reader(reader, fd);
     std::string_view info;
-    while (reason.empty() && Read_Line(reader, info)) Check_Line(c, info);
+    while (Read_Line(reader, info)) Check_Line(c, info);
     if (reader.read_error != 0) reason = Reason_Of(reader.read_error);
   } catch (const std::bad_alloc&) {
     reason = "out of memory";
   }
   if (reason.empty() && c.open_event != 0)
     Warn_Unended(c, "before the end of the sheet");
-  run.state.Warnings = nullptr;
-  Close_Memory_File(c.log);
-  Close_Memory_File(c.catalog);
-  std::fclose(sheet);
+  System().Close(fd);
   Put_Escaped(out, name);
-  std::fprintf(out, ": %s\n", Tally_Text(tally).c_str());
-  if (!reason.empty()) Report_Fatal(err, kProgram, name, reason);
+  Put_Text(out, ": ");
+  Put_Text(out, Tally_Text(tally));
+  Put_Char(out, '\n');
+  if (!reason.empty()) Report_Fatal(out, err, kCheck_Program, name, reason);
   return reason.empty();
 }

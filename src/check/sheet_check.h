@@ -4,10 +4,12 @@
 #ifndef TREMVERT_CHECK_SHEET_CHECK_H_
 #define TREMVERT_CHECK_SHEET_CHECK_H_
 
-#include <cstdio>
 #include <string>
 
-#include "driver/conversion_run.h"
+#include "reference/code_lookup.h"
+#include "text/output_buffer.h"
+
+inline constexpr const char* kCheck_Program = "Tremvert-check";
 
 // What a sheet holds, and what its conversion makes of it.
 struct Sheet_Tally {
@@ -21,11 +23,12 @@ void Add_Tally(Sheet_Tally& total, const Sheet_Tally& sheet);
 // 1 dropped, 3 errors, 4 warnings".
 std::string Tally_Text(const Sheet_Tally& t);
 
-// Checks the sheet `name` with the tables of `run` and the layout of its
-// state's F_Flag, writing one line for each problem to `out` unless
-// `summary_only`, and the sheet's summary line.  Returns false, with a line
-// on `err`, when the sheet cannot be opened or read.
-bool Check_Sheet(const std::string& name, Conversion_Run& run,
-                 bool summary_only, FILE* out, FILE* err, Sheet_Tally& tally);
+// Checks the sheet `name` with the mapping tables and the layout of F_Flag,
+// writing one line for each problem to `out` unless `summary_only`, and the
+// sheet's summary line.  Returns false, with a line on `err`, when the sheet
+// cannot be opened or read.
+bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
+                 int F_Flag, bool summary_only, Out_Buffer& out,
+                 Out_Buffer& err, Sheet_Tally& tally);
 
 #endif  // TREMVERT_CHECK_SHEET_CHECK_H_

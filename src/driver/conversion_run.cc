@@ -1,110 +1,162 @@
 // Start-up, line loop and shutdown of one run.  See the header.
 #include "driver/conversion_run.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
-#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
 
+#include "driver/command_line.h"
+#include "driver/conversion_state.h"
 #include "driver/dispatch.h"
 #include "driver/fatal_failure.h"
 #include "driver/file_identity.h"
+#include "driver/interruption.h"
 #include "driver/mapping_files.h"
 #include "driver/output_file.h"
+#include "reference/code_lookup.h"
+#include "text/escaped_text.h"
+#include "text/file_system.h"
 #include "text/line_reader.h"
+#include "text/record_text.h"
 
 namespace {
 
 constexpr const char* kProgram = "Tremvert";
+// Large buffers: a catalog is often more than twice the size of its sheet.
+constexpr size_t kCatalog_Buffer = 1 << 20, kLog_Buffer = 1 << 16;
 
-void Write_Usage(FILE* out) {
-  std::fputs("\n Tremvert <Historical file> [-F]\n", out);
-  std::fputs("-F: alternate phase format (time on the last field).\n\n", out);
-}
-
-// The standard-output message of a failure, and its line on standard error.
-void Report(FILE* out, FILE* err, const std::string& message,
-            const std::string& file, const std::string& reason) {
-  std::fputs(message.c_str(), out);
-  Report_Fatal(err, kProgram, file, reason);
+void Write_Usage(Out_Buffer& out) {
+  Put_Text(out, "\n Tremvert <Historical file> [-F]\n");
+  Put_Text(out, "-F: alternate phase format (time on the last field).\n\n");
 }
 
 std::string Could_Not(const std::string& name, const char* what) {
   return "Error : " + name + " could not be " + what + ".";
 }
 
-// Closes whatever start-up has opened, when it cannot go on.
-bool Stop_Start_Up(Conversion_Run& run) {
-  for (FILE* f : {run.f_cnss, run.f_err, run.f_stat, run.f_inst})
-    if (f != nullptr) std::fclose(f);
-  return false;
-}
+// One run: its standard streams, its files and its state.  The destructor
+// closes whatever is still open and removes new files that never took their
+// output's name, whichever way the run ends (out of memory included).
+struct Run {
+  Out_Buffer& out;
+  Out_Buffer& err;
+  Input_File inst, stat, sheet;
+  int sheet_failed = 0;  // errno of the sheet's open
+  Output_File log, catalog;
+  Conversion_State state;
+  Mapping_Tables maps;
+  int status = 0;
 
-// The names of a run's own files, formed from the base name, and its
-// outputs.
-struct Run_Names {
-  std::string Error_Name, CNSS_Name, Catalog_Name;
-  Output_File err, cnss;
+  Run(Out_Buffer& o, Out_Buffer& e) : out(o), err(e) {
+    inst.name = kInstrument_Mapping;
+    stat.name = kStation_Mapping;
+  }
+  ~Run() {
+    for (Output_File* o : {&catalog, &log}) {
+      Close_Output(*o);
+      Discard_Output(*o);
+    }
+    for (Input_File* f : {&sheet, &stat, &inst}) Close_Input(*f);
+  }
 };
 
-// Closes an output.  Returns 0, or the errno of its first failed write or of
-// the close.
-int Close_Written(FILE* f, const Output_File& file) {
-  const bool flagged = std::ferror(f);
-  std::fclose(f);
-  return file.failed != 0 ? file.failed : flagged ? EIO : 0;
+// A failure: the program's message on standard output, its line on standard
+// error, and status 1.
+void Fail(Run& r, const std::string& message, std::string_view file,
+          std::string_view reason) {
+  Put_Text(r.out, message);
+  Report_Fatal(r.out, r.err, kProgram, file, reason);
+  r.status = 1;
 }
 
-// Opens the mapping files, then the error log and the catalog, once it is
-// sure that neither output is an input or the other output: nothing is
-// emptied before.  False, with the failure reported and every file closed,
-// when one cannot be opened.
-bool Open_Files(Conversion_Run& run, Run_Names& n, FILE* out, FILE* err) {
+// The first of the files that is the same file as `file`, or nullptr.
+const std::string* Same_As(const File_Identity& file,
+                           std::initializer_list<const Input_File*> inputs,
+                           const Output_File* output = nullptr) {
+  for (const Input_File* f : inputs)
+    if (Same_File(file, f->identity)) return &f->name;
+  if (output != nullptr && Same_File(file, output->identity))
+    return &output->name;
+  return nullptr;
+}
+
+// Looks at an output: where its links lead, and that it is none of the files
+// that the run reads (nor the other output).
+bool Prepare(Run& r, Output_File& o, const Output_File* other) {
   std::string reason;
-  run.f_inst = Open_Mapping_File(kInstrument_Mapping, true, reason);
-  if (run.f_inst == nullptr) {
-    Report(out, err, "Error : Instrument file could not be opened.",
-           kInstrument_Mapping, reason);
-    return Stop_Start_Up(run);
+  if (!Prepare_Output(o, &reason)) {
+    Fail(r, Could_Not(o.name, "opened"), o.name, reason);
+    return false;
   }
-  run.f_stat = Open_Mapping_File(kStation_Mapping, true, reason);
-  if (run.f_stat == nullptr) {
-    Report(out, err, "Error : Station file could not be opened.",
-           kStation_Mapping, reason);
-    return Stop_Start_Up(run);
+  if (const std::string* same =
+          Same_As(o.identity, {&r.sheet, &r.inst, &r.stat}, other)) {
+    Fail(r, Could_Not(o.name, "opened"), o.name, "is the same file as " + *same);
+    return false;
   }
+  return true;
+}
 
-  const Named_Identity sheet{n.Catalog_Name, Identity_Of(n.Catalog_Name)};
-  const Named_Identity inst{kInstrument_Mapping, Identity_Of(run.f_inst)};
-  const Named_Identity stat{kStation_Mapping, Identity_Of(run.f_stat)};
-  const Named_Identity log{n.Error_Name, Identity_Of(n.Error_Name)};
-  std::string same = Same_File_Among(log.identity, {sheet, inst, stat});
-  if (!same.empty()) {
-    Report(out, err, Could_Not(n.Error_Name, "opened"), n.Error_Name,
-           "is the same file as " + same);
-    return Stop_Start_Up(run);
+// Standard output or standard error that is one of the run's files: written
+// to, it would overwrite the catalog or feed the sheet that is being read.
+bool Check_Standard_Streams(Run& r) {
+  struct Stream {
+    Out_Buffer& buffer;
+    const char* name;
+    Out_Buffer& other;
+  } const streams[] = {{r.out, "standard output", r.err},
+                       {r.err, "standard error", r.out}};
+  for (const Stream& s : streams) {
+    struct stat st;
+    if (s.buffer.fd < 0 || System().Fstat(s.buffer.fd, &st) != 0) continue;
+    const std::string* same = Same_As(Identity_Of_Status(st),
+                                      {&r.sheet, &r.inst, &r.stat}, &r.log);
+    if (same == nullptr && Same_File(Identity_Of_Status(st), r.catalog.identity))
+      same = &r.catalog.name;
+    if (same == nullptr) continue;
+    // The line goes to the other stream, which is not the culprit.
+    Report_Fatal(r.out, s.other, kProgram, s.name, "is the same file as " + *same);
+    r.status = 1;
+    return false;
   }
-  same = Same_File_Among(Identity_Of(n.CNSS_Name), {sheet, inst, stat, log});
-  if (!same.empty()) {
-    Report(out, err, Could_Not(n.CNSS_Name, "opened"), n.CNSS_Name,
-           "is the same file as " + same);
-    return Stop_Start_Up(run);
-  }
+  return true;
+}
 
-  run.f_err = Open_Output(n.Error_Name, n.err, reason);
-  if (run.f_err == nullptr) {
-    Report(out, err, Could_Not(n.Error_Name, "opened"), n.Error_Name, reason);
-    return Stop_Start_Up(run);
+// Opens the mapping files and the sheet, and makes the new files of the
+// outputs, once it is sure that neither output is an input or the other
+// output, and that standard output and error are none of them.  False, with
+// the failure reported, when the run cannot start.
+bool Start_Up(Run& r) {
+  std::string reason;
+  if (!Open_Mapping_File(r.inst, &reason)) {
+    Fail(r, "Error : Instrument file could not be opened.", r.inst.name, reason);
+    return false;
   }
-  // A catalog name that led nowhere may lead to the error log just created.
-  same = Same_File_Among(Identity_Of(n.CNSS_Name),
-                         {{n.Error_Name, Identity_Of(n.err.fd)}});
-  if (same.empty()) run.f_cnss = Open_Output(n.CNSS_Name, n.cnss, reason);
-  if (run.f_cnss == nullptr) {
-    Report(out, err, Could_Not(n.CNSS_Name, "opened"), n.CNSS_Name,
-           same.empty() ? reason : "is the same file as " + same);
-    return Stop_Start_Up(run);
+  if (!Open_Mapping_File(r.stat, &reason)) {
+    Fail(r, "Error : Station file could not be opened.", r.stat.name, reason);
+    return false;
+  }
+  // The sheet is opened now, so that each file is looked at once; a failure
+  // is told after the banner, as the run's own.
+  r.sheet.fd = System().Open(r.sheet.name.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  struct stat st;
+  if (r.sheet.fd < 0 || System().Fstat(r.sheet.fd, &st) != 0) {
+    r.sheet_failed = errno != 0 ? errno : EIO;
+    Close_Input(r.sheet);
+  } else {
+    r.sheet.identity = Identity_Of_Status(st);
+  }
+  if (!Prepare(r, r.log, nullptr) || !Prepare(r, r.catalog, &r.log) ||
+      !Check_Standard_Streams(r))
+    return false;
+  for (auto [o, capacity] : {std::pair{&r.log, kLog_Buffer},
+                             std::pair{&r.catalog, kCatalog_Buffer}}) {
+    if (!Open_Output(*o, capacity, &reason)) {
+      Fail(r, Could_Not(o->name, "opened"), o->name, reason);
+      return false;
+    }
   }
   return true;
 }
@@ -118,15 +170,15 @@ struct Loop_End {
 // Reads the sheet to its end, one whole line at a time, and stops at a read
 // error, at a line that memory cannot hold, and after the line during which
 // a write to the catalog or the error log failed.
-Loop_End Convert_Lines(Conversion_Run& run) {
+Loop_End Convert_Lines(Run& r) {
   Loop_End end;
   Line_Reader reader;
   try {
-    Open_Line_Reader(reader, run.f_cat);
+    Open_Line_Reader(reader, r.sheet.fd);
     std::string_view info;
     while (Read_Line(reader, info)) {
-      Dispatch_Line(info, run);
-      if (std::ferror(run.f_cnss) || std::ferror(run.f_err)) return end;
+      Dispatch_Line(info, r.state, r.maps, r.log.out, r.catalog.out);
+      if (r.catalog.out.failed != 0 || r.log.out.failed != 0) return end;
     }
   } catch (const std::bad_alloc&) {
     end.out_of_memory = true;
@@ -135,121 +187,102 @@ Loop_End Convert_Lines(Conversion_Run& run) {
   return end;
 }
 
-// Opens the sheet, reads the mapping files, converts the lines and closes
-// the sheet; a failure is reported and sets `status` to 1.
-void Convert_Sheet(Conversion_Run& run, const Run_Names& n, FILE* out,
-                   FILE* err, int& status) {
-  errno = 0;
-  run.f_cat = std::fopen(n.Catalog_Name.c_str(), "r");
-  std::string reason = run.f_cat == nullptr ? Reason_Of(errno) : "";
-  if (run.f_cat != nullptr) {
-    // A sheet name that led nowhere may lead to an output just created.
-    const std::string same = Same_File_Among(
-        Identity_Of(run.f_cat), {{n.Error_Name, Identity_Of(n.err.fd)},
-                                 {n.CNSS_Name, Identity_Of(n.cnss.fd)}});
-    if (!same.empty()) {
-      reason = "is the same file as " + same;
-      std::fclose(run.f_cat);
-      run.f_cat = nullptr;
-    }
-  }
-  if (run.f_cat == nullptr) {
-    Report(out, err, Could_Not(n.Catalog_Name, "opened"), n.Catalog_Name,
-           reason);
-    status = 1;
+// Reads the mapping files and converts the lines of the sheet; a failure is
+// reported and sets the status to 1.
+void Convert_Sheet(Run& r) {
+  if (r.sheet.fd < 0) {
+    Fail(r, Could_Not(r.sheet.name, "opened"), r.sheet.name,
+         Reason_Of(r.sheet_failed));
     return;
   }
+  std::string reason;
+  if (const char* mapping = Load_Mapping_Files(r.inst, r.stat, r.maps, &reason)) {
+    const char* label = mapping == r.inst.name ? "Instrument" : "Station";
+    Fail(r, Could_Not(std::string(label) + " file", "read"), mapping, reason);
+    return;
+  }
+  const Loop_End end = Convert_Lines(r);
+  if (end.read_error != 0 || end.out_of_memory)
+    Fail(r, Could_Not(r.sheet.name, "read"), r.sheet.name,
+         end.out_of_memory ? "out of memory" : Reason_Of(end.read_error));
+}
 
-  const char* mapping =
-      Load_Mapping_Files(run.f_inst, run.f_stat, run.maps, reason);
-  if (mapping != nullptr) {
-    const char* label = std::string_view(mapping) == kInstrument_Mapping
-                            ? "Instrument"
-                            : "Station";
-    Report(out, err, Could_Not(std::string(label) + " file", "read"), mapping,
-           reason);
-    status = 1;
-  } else {
-    const Loop_End end = Convert_Lines(run);
-    if (end.read_error != 0 || end.out_of_memory) {
-      Report(out, err, Could_Not(n.Catalog_Name, "read"), n.Catalog_Name,
-             end.out_of_memory ? "out of memory" : Reason_Of(end.read_error));
-      status = 1;
+// Closes the outputs, reports a failed write of either, and puts both in
+// place when the run succeeded.
+void Shut_Down(Run& r) {
+  Close_Input(r.sheet);
+  Put_Text(r.out, "\n\n");
+  Put_Char(r.log.out, '\n');
+  const int log_failed = Close_Output(r.log);
+  const int catalog_failed = Close_Output(r.catalog);
+  Close_Input(r.stat);
+  Close_Input(r.inst);
+  if (log_failed != 0)
+    Fail(r, Could_Not(r.log.name, "written"), r.log.name, Reason_Of(log_failed));
+  if (catalog_failed != 0)
+    Fail(r, Could_Not(r.catalog.name, "written"), r.catalog.name,
+         Reason_Of(catalog_failed));
+  if (r.status != 0) return;  // the destructor removes the new files
+  Interruption_Guard guard;
+  for (Output_File* o : {&r.catalog, &r.log}) {
+    std::string reason;
+    if (!Replace_Output(*o, &reason)) {
+      Fail(r, Could_Not(o->name, "written"), o->name, reason);
+      return;
     }
   }
-  std::fclose(run.f_cat);
-  run.f_cat = nullptr;
+  Drop_Held_Interruptions();
 }
 
-// Closes the outputs and reports a failed write of either; returns the
-// status of the run.
-int Shut_Down(Conversion_Run& run, const Run_Names& n, FILE* out, FILE* err,
-              int status) {
-  std::fputs("\n\n", out);
-  std::fputc('\n', run.f_err);
-  const int log_failed = Close_Written(run.f_err, n.err);
-  const int catalog_failed = Close_Written(run.f_cnss, n.cnss);
-  std::fclose(run.f_stat);
-  std::fclose(run.f_inst);
-  if (log_failed != 0)
-    Report(out, err, Could_Not(n.Error_Name, "written"), n.Error_Name,
-           Reason_Of(log_failed));
-  if (catalog_failed != 0)
-    Report(out, err, Could_Not(n.CNSS_Name, "written"), n.CNSS_Name,
-           Reason_Of(catalog_failed));
-  return log_failed != 0 || catalog_failed != 0 ? 1 : status;
-}
-
-int Convert(int argc, const char* const* argv, FILE* out, FILE* err) {
-  Conversion_Run run;
-  if (argc < 2 || argc > 3) {
-    Write_Usage(out);
-    return 1;
+int Convert(const Command_Line& c, Out_Buffer& out, Out_Buffer& err) {
+  Run r(out, err);
+  r.state.F_Flag = c.F_Flag;
+  r.sheet.name = c.base + ".sheet";
+  r.log.name = c.base + ".error.log";
+  r.log.slot = 0;
+  r.catalog.name = c.base + ".vrn.cnss";
+  r.catalog.slot = 1;
+  if (!c.taken_as_F.empty()) {
+    Put_Text(err, kProgram);
+    Put_Text(err, ": the second argument \"");
+    Put_Escaped(err, c.taken_as_F);
+    Put_Text(err, "\" is taken as -F: the alternate phase layout\n");
+    Flush_Out(err);
   }
-  if (argc == 3) run.state.F_Flag = 1;
-  const std::string base = argv[1];
-  Run_Names names{
-      base + ".error.log", base + ".vrn.cnss", base + ".sheet", {}, {}};
-  // Large buffers: a catalog is often more than twice the size of its sheet.
-  // Taken before any output is emptied, so that a lack of memory cannot
-  // leave the outputs empty.
-  constexpr size_t kCnss_Buffer = 1 << 20, kErr_Buffer = 1 << 16;
-  std::unique_ptr<char[]> cnss_buffer(new char[kCnss_Buffer]);
-  std::unique_ptr<char[]> err_buffer(new char[kErr_Buffer]);
-  try {
-    if (!Open_Files(run, names, out, err)) return 1;
-  } catch (const std::bad_alloc&) {
-    Stop_Start_Up(run);
-    throw;
-  }
-  std::setvbuf(run.f_cnss, cnss_buffer.get(), _IOFBF, kCnss_Buffer);
-  std::setvbuf(run.f_err, err_buffer.get(), _IOFBF, kErr_Buffer);
-  std::fputs("$fmt cnss-catalog-ver-1.0.1\n", run.f_cnss);
-  std::fprintf(out, "\n Converting to CNSS format --- %s.sheet\n\n",
-               base.c_str());
-
-  int status = 0;
-  try {
-    Convert_Sheet(run, names, out, err, status);
-  } catch (const std::bad_alloc&) {  // the outputs are still closed in order
-    if (run.f_cat != nullptr) std::fclose(run.f_cat);
-    Report_Fatal(err, kProgram, names.Catalog_Name, "out of memory");
-    status = 1;
-  }
-  return Shut_Down(run, names, out, err, status);
+  if (!Start_Up(r)) return r.status;
+  Put_Text(r.catalog.out, "$fmt cnss-catalog-ver-1.0.1\n");
+  Put_Text(out, "\n Converting to CNSS format --- ");
+  Put_Text(out, c.base);
+  Put_Text(out, ".sheet\n\n");
+  Convert_Sheet(r);
+  Shut_Down(r);
+  return r.status;
 }
 
 }  // namespace
 
-int Run_Conversion(int argc, const char* const* argv, FILE* out, FILE* err) {
-  int status;
-  try {
-    status = Convert(argc, argv, out, err);
-  } catch (const std::bad_alloc&) {  // at start-up: no output written
-    Report_Fatal(err, kProgram,
-                 argc > 1 ? std::string(argv[1]) + ".sheet" : "Tremvert",
-                 "out of memory");
-    status = 1;
+int Run_Conversion(int argc, const char* const* argv, Out_Buffer& out,
+                   Out_Buffer& err) {
+  const Command_Line c = Parse_Command_Line(argc, argv);
+  int status = 0;
+  switch (c.what) {
+    case Command_Line::kUsage:
+      Write_Usage(out);
+      status = 1;
+      break;
+    case Command_Line::kHelp:
+      Write_Usage(out);
+      break;
+    case Command_Line::kVersion:
+      Put_Text(out, "Tremvert " TREMVERT_VERSION "\n");
+      break;
+    case Command_Line::kConvert:
+      try {
+        status = Convert(c, out, err);
+      } catch (const std::bad_alloc&) {  // no output replaced
+        Report_Fatal(out, err, kProgram, c.base + ".sheet", "out of memory");
+        status = 1;
+      }
   }
   return Flush_Output(out, err, kProgram) ? status : 1;
 }

@@ -7,27 +7,14 @@
 #ifndef TREMVERT_DRIVER_CONVERSION_RUN_H_
 #define TREMVERT_DRIVER_CONVERSION_RUN_H_
 
-#include <cstdio>
+#include "text/output_buffer.h"
 
-#include "driver/conversion_state.h"
-#include "reference/code_lookup.h"
-
-// What the converters are handed: the conversion state, the mapping tables
-// and the open files.
-struct Conversion_Run {
-  Conversion_State state;
-  Mapping_Tables maps;
-  FILE* f_inst = nullptr;  // "instrument.mapping.out"
-  FILE* f_stat = nullptr;  // "station.mapping.out"
-  FILE* f_err = nullptr;   // <base>.error.log
-  FILE* f_cnss = nullptr;  // <base>.vrn.cnss
-  FILE* f_cat = nullptr;   // <base>.sheet
-};
-
-// Converts the sheet that argv[1] names (argv[2], if present, selects the
-// alternate phase layout).  Writes the usage text, banner and failure
-// messages to `out`, one line "Tremvert: FILE: REASON" for each fatal
-// failure to `err`, and returns the exit status.
-int Run_Conversion(int argc, const char* const* argv, FILE* out, FILE* err);
+// Converts the sheet that the command line names.  Writes the usage text,
+// banner and failure messages to `out`, one line "Tremvert: FILE: REASON" for
+// each fatal failure to `err`, and returns the exit status.  `out` and `err`
+// are written out as the run goes when they have a descriptor, which is then
+// also checked against the run's files.
+int Run_Conversion(int argc, const char* const* argv, Out_Buffer& out,
+                   Out_Buffer& err);
 
 #endif  // TREMVERT_DRIVER_CONVERSION_RUN_H_

@@ -5,14 +5,16 @@
 #include "records/comment_record.h"
 #include "records/event_record.h"
 #include "records/phase_record.h"
+#include "text/record_text.h"
 
 char Record_Letter(std::string_view info) {
   char c = info[0];
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-void Dispatch_Line(std::string_view info, Conversion_Run& run) {
-  Conversion_State& s = run.state;
+void Dispatch_Line(std::string_view info, Conversion_State& s,
+                   const Mapping_Tables& maps, Out_Buffer& f_err,
+                   Out_Buffer& f_cnss) {
   char Header = Record_Letter(info);
   switch (Header) {
     case 'Q':
@@ -20,26 +22,28 @@ void Dispatch_Line(std::string_view info, Conversion_Run& run) {
     case 'I':
       break;
     case 'X':
-      if (s.Flag != 0) std::fputs("$end\n", run.f_cnss);
+      if (s.Flag != 0) Put_Text(f_cnss, "$end\n");
       break;
     case 'E':
-      Convert_Event(info, s, run.f_err, run.f_cnss);
+      Convert_Event(info, s, f_err, f_cnss);
       break;
     case 'P':
-      Convert_Phase(info, s, run.maps, run.f_err, run.f_cnss);
+      Convert_Phase(info, s, maps, f_err, f_cnss);
       break;
     case 'D':
     case 'A':
     case 'S':
     case 'B':
-      Convert_Amplitude(info, Header, s, run.maps, run.f_err, run.f_cnss);
+      Convert_Amplitude(info, Header, s, maps, f_err, f_cnss);
       break;
     case 'C':
     case 'F':
-      Convert_Comment(info, s, run.f_cnss);
+      Convert_Comment(info, s, f_cnss);
       break;
     default:
-      std::fprintf(run.f_err, "\n Error : Header (%c) found in catalog.",
-                   Header);
+      // "\n Error : Header (%c) found in catalog."
+      Put_Text(f_err, "\n Error : Header (");
+      Put_Char(f_err, Header);
+      Put_Text(f_err, ") found in catalog.");
   }
 }

@@ -4,7 +4,9 @@
 
 #include <string_view>
 
-#include "driver/conversion_run.h"
+#include "driver/conversion_state.h"
+#include "reference/code_lookup.h"
+#include "text/output_buffer.h"
 
 // The record letter of a line (never empty: it holds at least its line end):
 // its first character, upper-cased by the C locale's rule (a to z become A
@@ -14,6 +16,8 @@ char Record_Letter(std::string_view info);
 // Hands the line (with its line end) to the converter of its letter, writes
 // "$end" for an end record under an open gate, ignores Q, L and I, and
 // reports any other letter in the error log.
-void Dispatch_Line(std::string_view info, Conversion_Run& run);
+void Dispatch_Line(std::string_view info, Conversion_State& s,
+                   const Mapping_Tables& maps, Out_Buffer& f_err,
+                   Out_Buffer& f_cnss);
 
 #endif  // TREMVERT_DRIVER_DISPATCH_H_

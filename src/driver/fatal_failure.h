@@ -3,29 +3,23 @@
 #ifndef TREMVERT_DRIVER_FATAL_FAILURE_H_
 #define TREMVERT_DRIVER_FATAL_FAILURE_H_
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <string>
+#include <string_view>
 
-// Why a file operation failed: the system's text for the errno value, or
-// "input/output error" when the C library set none.
-inline std::string Reason_Of(int errnum) {
-  return errnum != 0 ? std::strerror(errnum) : "input/output error";
-}
+#include "text/output_buffer.h"
 
-inline void Report_Fatal(FILE* err, const char* program,
-                         const std::string& file, const std::string& reason) {
-  std::fprintf(err, "%s: %s: %s\n", program, file.c_str(), reason.c_str());
-}
+// Why a system call failed: the system's text for the errno value, or
+// "input/output error" when none was set.
+std::string Reason_Of(int errnum);
 
-// Writes out what is left of standard output; false, with its line on `err`,
-// when standard output could not be written.
-inline bool Flush_Output(FILE* out, FILE* err, const char* program) {
-  errno = 0;
-  if (std::fflush(out) == 0 && !std::ferror(out)) return true;
-  Report_Fatal(err, program, "standard output", Reason_Of(errno));
-  return false;
-}
+// Writes "PROGRAM: FILE: REASON" on `err` at once, after what `out` holds (so
+// that a terminal shows both in order).  The file name and the reason are
+// escaped, so the line stays one line whatever the name holds.
+void Report_Fatal(Out_Buffer& out, Out_Buffer& err, const char* program,
+                  std::string_view file, std::string_view reason);
+
+// Writes out what is left of standard output; false, with its line on `err`
+// giving the reason of the first failed write, when it could not be written.
+bool Flush_Output(Out_Buffer& out, Out_Buffer& err, const char* program);
 
 #endif  // TREMVERT_DRIVER_FATAL_FAILURE_H_

@@ -1,35 +1,41 @@
 // File identities.  See the header.
 #include "driver/file_identity.h"
 
-#include <sys/stat.h>
+#include "text/file_system.h"
 
-namespace {
-
-// A character device (/dev/null, /dev/full, a terminal) stores nothing that
-// a write could destroy, so it may stand for several files of a run.
-File_Identity Identity_Of_Status(int result, const struct stat& st) {
-  if (result != 0 || S_ISCHR(st.st_mode)) return {};
-  return {true, st.st_dev, st.st_ino};
+File_Identity Identity_Of_Status(const struct stat& st) {
+  File_Identity id;
+  if (S_ISCHR(st.st_mode)) return id;
+  id.kind = File_Identity::kFile;
+  id.device = st.st_dev;
+  id.inode = st.st_ino;
+  return id;
 }
 
-}  // namespace
-
-File_Identity Identity_Of(const std::string& name) {
+File_Identity Identity_Of_New(const std::string& path) {
+  const std::string directory = Directory_Of(path);
   struct stat st;
-  return Identity_Of_Status(stat(name.c_str(), &st), st);
+  File_Identity id;
+  if (System().Stat(directory.empty() ? "." : directory.c_str(), &st) != 0)
+    return id;
+  id.kind = File_Identity::kNew;
+  id.device = st.st_dev;
+  id.inode = st.st_ino;
+  id.name = Name_Of(path);
+  return id;
 }
 
-File_Identity Identity_Of(int fd) {
-  struct stat st;
-  return Identity_Of_Status(fstat(fd, &st), st);
+bool Same_File(const File_Identity& a, const File_Identity& b) {
+  return a.kind != File_Identity::kNone && a.kind == b.kind &&
+         a.device == b.device && a.inode == b.inode && a.name == b.name;
 }
 
-std::string Same_File_Among(const File_Identity& file,
-                            std::initializer_list<Named_Identity> others) {
-  if (!file.known) return {};
-  for (const Named_Identity& other : others)
-    if (other.identity.known && other.identity.device == file.device &&
-        other.identity.inode == file.inode)
-      return other.name;
-  return {};
+std::string Directory_Of(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string Name_Of(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }

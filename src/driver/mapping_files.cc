@@ -2,50 +2,55 @@
 #include "driver/mapping_files.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include <cerrno>
 #include <new>
 
 #include "driver/fatal_failure.h"
+#include "text/file_system.h"
 
-FILE* Open_Mapping_File(const char* name, bool for_update,
-                        std::string& reason) {
-  // Without O_NONBLOCK, opening a FIFO for reading only would wait for a
-  // writer before its type could be looked at.
-  int fd = open(name, (for_update ? O_RDWR : O_RDONLY) | O_NONBLOCK);
-  if (fd < 0) {
-    reason = Reason_Of(errno);
-    return nullptr;
+bool Open_Mapping_File(Input_File& f, std::string* err) {
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer before its
+  // type could be looked at.
+  f.fd = System().Open(f.name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
+  if (f.fd < 0) {
+    *err = Reason_Of(errno);
+    return false;
   }
   struct stat st;
-  FILE* f = nullptr;
-  if (fstat(fd, &st) != 0)
-    reason = Reason_Of(errno);
-  else if (S_ISDIR(st.st_mode))
-    reason = Reason_Of(EISDIR);
-  else if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode))
-    reason = "not a regular file";
-  else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
-           (f = fdopen(fd, for_update ? "r+" : "r")) == nullptr)
-    reason = Reason_Of(errno);
-  if (f == nullptr) close(fd);
-  return f;
+  if (System().Fstat(f.fd, &st) != 0) {
+    *err = Reason_Of(errno);
+  } else if (S_ISDIR(st.st_mode)) {
+    *err = Reason_Of(EISDIR);
+  } else if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) {
+    *err = "not a regular file";
+  } else {
+    fcntl(f.fd, F_SETFL, fcntl(f.fd, F_GETFL) & ~O_NONBLOCK);
+    f.identity = Identity_Of_Status(st);
+    return true;
+  }
+  Close_Input(f);
+  return false;
 }
 
-const char* Load_Mapping_Files(FILE* f_inst, FILE* f_stat, Mapping_Tables& maps,
-                               std::string& reason) {
+const char* Load_Mapping_Files(const Input_File& inst, const Input_File& stat,
+                               Mapping_Tables& maps, std::string* err) {
   const char* file = kInstrument_Mapping;
   try {
-    int failed = Load_Instrument_Mapping(f_inst, maps);
+    int failed = Load_Instrument_Mapping(inst.fd, maps);
     if (failed == 0) {
       file = kStation_Mapping;
-      failed = Load_Station_Mapping(f_stat, maps);
+      failed = Load_Station_Mapping(stat.fd, maps);
     }
     if (failed == 0) return nullptr;
-    reason = Reason_Of(failed);
+    *err = Reason_Of(failed);
   } catch (const std::bad_alloc&) {
-    reason = "out of memory";
+    *err = "out of memory";
   }
   return file;
+}
+
+void Close_Input(Input_File& f) {
+  if (f.fd >= 0) System().Close(f.fd);
+  f.fd = -1;
 }

@@ -1,67 +1,205 @@
-// Outputs that stop at their first failed write.  See the header.
+// Outputs replaced when the run succeeds.  See the header.
 #include "driver/output_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 
 #include "driver/fatal_failure.h"
+#include "driver/interruption.h"
+#include "text/file_system.h"
 
 namespace {
 
-ssize_t Write_Output(void* cookie, const char* data, size_t size) {
-  Output_File& file = *static_cast<Output_File*>(cookie);
-  size_t done = 0;
-  while (file.failed == 0 && done < size) {
-    ssize_t n = write(file.fd, data + done, size - done);
-    if (n > 0)
-      done += n;
-    else if (n < 0 && errno != EINTR)
-      file.failed = errno;
-    else if (n == 0)
-      file.failed = EIO;
+constexpr int kMost_Links = 40;  // as the system follows them
+
+// Follows the symbolic links of `o.name` to the file they lead to, which may
+// not exist yet.
+bool Follow_Links(Output_File& o, std::string* err) {
+  std::string path = o.name;
+  for (int links = 0;; ++links) {
+    if (System().Lstat(path.c_str(), &o.status) != 0) {
+      if (errno != ENOENT) {
+        *err = Reason_Of(errno);
+        return false;
+      }
+      o.exists = false;
+      o.target = path;
+      return true;
+    }
+    if (!S_ISLNK(o.status.st_mode)) {
+      o.exists = true;
+      o.target = path;
+      return true;
+    }
+    if (links == kMost_Links) {
+      *err = Reason_Of(ELOOP);
+      return false;
+    }
+    std::string link(4096, '\0');
+    for (;;) {
+      const ssize_t n = System().Readlink(path.c_str(), link.data(), link.size());
+      if (n < 0) {
+        *err = Reason_Of(errno);
+        return false;
+      }
+      if (static_cast<size_t>(n) < link.size()) {
+        link.resize(n);
+        break;
+      }
+      link.resize(2 * link.size());  // it may have been cut: read it again
+    }
+    path = !link.empty() && link[0] == '/' ? link : Directory_Of(path) + link;
   }
-  return file.failed == 0 ? static_cast<ssize_t>(size) : 0;
 }
 
-int Close_Output(void* cookie) {
-  Output_File& file = *static_cast<Output_File*>(cookie);
-  if (close(file.fd) != 0 && file.failed == 0) file.failed = errno;
-  file.fd = -1;
-  return file.failed == 0 ? 0 : -1;
+// Six characters that make a new file's name unlikely to be taken.
+std::string Unique_Suffix() {
+  static unsigned long long counter = 0;
+  unsigned long long x =
+      static_cast<unsigned long long>(
+          std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<unsigned long long>(getpid()) << 32) ^ (++counter * 0x9E3779B97F4A7C15ull);
+  static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string suffix(6, '0');
+  for (char& c : suffix) {
+    x = x * 6364136223846793005ull + 1442695040888963407ull;
+    c = kDigits[(x >> 33) % 36];
+  }
+  return suffix;
+}
+
+// Makes the new file beside the target, with the permission bits of the
+// file it will replace; -1 when no new file can be made there.  The file's
+// name says what it is, in case a run killed outright leaves it behind.
+int Make_New_File(Output_File& o) {
+  Interruption_Guard guard;
+  const std::string directory = Directory_Of(o.target);
+  std::string prefix = directory + Name_Of(o.target) + ".Tremvert-unfinished-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string path = prefix + Unique_Suffix();
+    const int fd =
+        System().Open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == ENAMETOOLONG && prefix.size() > directory.size() + 20) {
+        prefix = directory + "Tremvert-unfinished-";  // a shorter name
+        continue;
+      }
+      if (errno == EEXIST) continue;
+      return -1;
+    }
+    if (o.exists) {
+      // The owner cannot always be kept (only root may give a file away);
+      // the permission bits can.
+      if (o.status.st_uid != geteuid() || o.status.st_gid != getegid())
+        System().Fchown(fd, o.status.st_uid, o.status.st_gid);
+      if (System().Fchmod(fd, o.status.st_mode & 07777) != 0) {
+        System().Close(fd);
+        System().Unlink(path.c_str());
+        return -1;
+      }
+    }
+    Register_New_File(o.slot, path);
+    o.new_file = path;
+    return fd;
+  }
+  return -1;
+}
+
+// Opens the target itself, to be written in place.
+int Open_In_Place(Output_File& o, std::string* err) {
+  const char* target = o.target.c_str();
+  int fd;
+  if (o.exists && S_ISFIFO(o.status.st_mode)) {
+    // Only when a reader is there: written with nobody reading, a FIFO would
+    // hold the catalog until it blocked.
+    fd = System().Open(target, O_WRONLY | O_NONBLOCK | O_CLOEXEC, 0);
+    if (fd < 0) {
+      *err = errno == ENXIO ? "a FIFO that nobody reads" : Reason_Of(errno);
+      return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+  }
+  fd = System().Open(target, O_WRONLY | O_CLOEXEC | (o.exists ? 0 : O_CREAT),
+                     0666);
+  if (fd < 0) *err = Reason_Of(errno);
+  return fd;
 }
 
 }  // namespace
 
-FILE* Open_Output(const std::string& name, Output_File& file,
-                  std::string& reason) {
-  struct stat st;
-  const bool fifo = stat(name.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
-  file = Output_File{};
-  file.fd = fifo ? open(name.c_str(), O_WRONLY | O_NONBLOCK)
-                 : open(name.c_str(), O_RDWR | O_CREAT, 0666);
-  if (file.fd < 0) {
-    reason =
-        fifo && errno == ENXIO ? "a FIFO that nobody reads" : Reason_Of(errno);
-    return nullptr;
+bool Prepare_Output(Output_File& o, std::string* err) {
+  if (!Follow_Links(o, err)) return false;
+  if (!o.exists) {
+    o.identity = Identity_Of_New(o.target);
+    return true;
   }
-  if (fifo) fcntl(file.fd, F_SETFL, fcntl(file.fd, F_GETFL) & ~O_NONBLOCK);
-  // The stream first, so that a lack of memory empties nothing; then the
-  // file is emptied, as "w+" does (a device has nothing to empty).
-  FILE* f =
-      fopencookie(&file, "w", {nullptr, Write_Output, nullptr, Close_Output});
-  if (f == nullptr) {
-    reason = Reason_Of(errno);
-    close(file.fd);
-    return nullptr;
+  const mode_t type = o.status.st_mode;
+  if (!S_ISREG(type) && !S_ISCHR(type) && !S_ISFIFO(type)) {
+    *err = "not a regular file";
+    return false;
   }
-  if (fstat(file.fd, &st) == 0 && S_ISREG(st.st_mode) &&
-      ftruncate(file.fd, 0) != 0) {
-    reason = Reason_Of(errno);
-    std::fclose(f);
-    return nullptr;
+  o.identity = Identity_Of_Status(o.status);
+  return true;
+}
+
+bool Open_Output(Output_File& o, size_t capacity, std::string* err) {
+  Open_Out_Buffer(o.out, -1, capacity);
+  const bool regular = !o.exists || S_ISREG(o.status.st_mode);
+  int fd = -1;
+  if (regular) {
+    // An existing file must be one the user may write, as when it is written
+    // in place; opening it for writing changes nothing in it.
+    int here = -1;
+    if (o.exists && (here = Open_In_Place(o, err)) < 0) return false;
+    fd = Make_New_File(o);
+    if (fd >= 0) {
+      if (here >= 0) System().Close(here);
+    } else if (here >= 0) {
+      // No new file beside it: written in place, emptied as it starts.
+      if (System().Ftruncate(here, 0) != 0) {
+        *err = Reason_Of(errno);
+        System().Close(here);
+        return false;
+      }
+      fd = here;
+    } else {
+      fd = Open_In_Place(o, err);
+    }
+  } else {
+    fd = Open_In_Place(o, err);
   }
-  return f;
+  o.out.fd = fd;
+  return fd >= 0;
+}
+
+int Close_Output(Output_File& o) {
+  if (o.out.fd < 0) return 0;
+  Flush_Out(o.out);
+  if (System().Close(o.out.fd) != 0 && o.out.failed == 0)
+    o.out.failed = errno != 0 ? errno : EIO;
+  o.out.fd = -1;
+  return o.out.failed;
+}
+
+bool Replace_Output(Output_File& o, std::string* err) {
+  if (o.new_file.empty()) return true;  // written in place
+  if (System().Rename(o.new_file.c_str(), o.target.c_str()) != 0) {
+    *err = Reason_Of(errno);
+    return false;
+  }
+  Register_New_File(o.slot, "");
+  o.new_file.clear();
+  return true;
+}
+
+void Discard_Output(Output_File& o) {
+  if (o.new_file.empty()) return;
+  Interruption_Guard guard;
+  System().Unlink(o.new_file.c_str());
+  Register_New_File(o.slot, "");
+  o.new_file.clear();
 }

@@ -11,7 +11,9 @@ void Keep_Standard_Descriptors() {
     if (fcntl(fd, F_GETFD) == -1) open("/dev/null", O_RDONLY);  // takes fd
 }
 
+void Ignore_File_Size_Signal() { std::signal(SIGXFSZ, SIG_IGN); }
+
 void Ignore_Write_Signals() {
+  Ignore_File_Size_Signal();
   std::signal(SIGPIPE, SIG_IGN);
-  std::signal(SIGXFSZ, SIG_IGN);
 }

@@ -8,10 +8,14 @@
 // writing to a closed standard output still fails.
 void Keep_Standard_Descriptors();
 
-// Ignores the signals that a failed write can raise, SIGPIPE (a FIFO or pipe
-// whose reader has gone) and SIGXFSZ (a file size limit), so that the write
-// fails with an error that the run reports after closing its files in
-// order, instead of the process ending at once.
+// Ignores SIGXFSZ, which a file size limit (ulimit -f) raises, so that the
+// write fails with an error that the program reports, instead of the process
+// ending at once without a word.
+void Ignore_File_Size_Signal();
+
+// Ignores SIGXFSZ and SIGPIPE (a FIFO or pipe whose reader has gone), so that
+// the write fails with an error that the run reports after closing its files
+// in order.
 void Ignore_Write_Signals();
 
 #endif  // TREMVERT_DRIVER_STANDARD_STREAMS_H_

@@ -26,7 +26,8 @@ void Warn_Number(const Conversion_State& s, std::string_view field,
 }  // namespace
 
 void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
-                       const Mapping_Tables& maps, FILE* f_err, FILE* f_cnss) {
+                       const Mapping_Tables& maps, Out_Buffer& f_err,
+                       Out_Buffer& f_cnss) {
   Field_Cursor c = Fields_Of_Sheet_Line(info);
   s.Sta_Name = Next_Field(c);
   s.Instrument = Next_Field(c);
@@ -67,7 +68,7 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   };
   const Component_Amplitude components[] = {
       {"Z", "ELZ", s.Zamp}, {"N", "ELN", s.Namp}, {"E", "ELE", s.Eamp}};
-  Record_Text r;
+  Out_Buffer& r = f_cnss;
   for (const Component_Amplitude& a : components) {
     if (s.Flag == 0 || a.value == 0.0f) continue;
     std::string comp = a.comp;
@@ -78,7 +79,6 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
     // with "$amp", Year, Month, Day, "  ", "  ", "       ", Sta_Name,
     // Network, the amplitude "%6.2f", "QV", Number, the channel, "WAS", "mm",
     // '1', C_Freq, ' ', C_EventId.
-    Clear(r);
     Put_Left(r, "$amp", 4);
     Put_Date(r, s.Year, s.Month, s.Day);
     Put_Blanks(r, 2 + 2 + 7);
@@ -94,6 +94,5 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
     Put_Right(r, C_Freq, 5);
     Put_Char(r, ' ');
     Put_Record_End(r, s.C_EventId);
-    Write_Record(r, f_cnss);
   }
 }

@@ -8,14 +8,15 @@
 #ifndef TREMVERT_RECORDS_AMPLITUDE_RECORD_H_
 #define TREMVERT_RECORDS_AMPLITUDE_RECORD_H_
 
-#include <cstdio>
 #include <string_view>
 
 #include "driver/conversion_state.h"
 #include "reference/code_lookup.h"
+#include "text/output_buffer.h"
 
 // `letter` is the upper-cased record letter: 'D', 'A', 'S' or 'B'.
 void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
-                       const Mapping_Tables& maps, FILE* f_err, FILE* f_cnss);
+                       const Mapping_Tables& maps, Out_Buffer& f_err,
+                       Out_Buffer& f_cnss);
 
 #endif  // TREMVERT_RECORDS_AMPLITUDE_RECORD_H_

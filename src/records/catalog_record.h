@@ -6,20 +6,21 @@
 
 #include <string>
 
+#include "text/output_buffer.h"
 #include "text/record_text.h"
 
 // Width of the event identifier column: "1" right-aligned, "%12s".
 constexpr size_t kEvent_Id_Width = 12;
 
 // "%4d%02d%02d": the date columns of $loc, $pic and $amp.
-inline void Put_Date(Record_Text& r, int Year, int Month, int Day) {
+inline void Put_Date(Out_Buffer& r, int Year, int Month, int Day) {
   Put_Int(r, Year, 4, ' ');
   Put_Int(r, Month, 2, '0');
   Put_Int(r, Day, 2, '0');
 }
 
 // "%12s\n" of C_EventId: the end of a record.
-inline void Put_Record_End(Record_Text& r, const std::string& C_EventId) {
+inline void Put_Record_End(Out_Buffer& r, const std::string& C_EventId) {
   Put_Right(r, C_EventId, kEvent_Id_Width);
   Put_Char(r, '\n');
 }

@@ -1,6 +1,8 @@
 // Comment records.  See the header.
 #include "records/comment_record.h"
 
+#include <cassert>
+
 #include "records/catalog_record.h"
 #include "text/record_text.h"
 
@@ -14,20 +16,21 @@ constexpr size_t kPiece = 80;
 // byte, so control characters arrive as they came, except that each tab
 // becomes one blank.
 void Write_Piece(std::string_view piece, const Conversion_State& s,
-                 FILE* f_cnss) {
-  Record_Text r;
-  Put_Text(r, "$com$rem");
-  size_t text = r.size;
-  Put_Left(r, piece, kPiece);
-  for (size_t i = text; i < r.size; ++i)
-    if (r.data[i] == '\t') r.data[i] = ' ';
-  Put_Record_End(r, s.C_EventId);
-  Write_Record(r, f_cnss);
+                 Out_Buffer& f_cnss) {
+  assert(piece.size() <= kPiece);
+  char text[kPiece];
+  for (size_t i = 0; i < piece.size(); ++i)
+    text[i] = piece[i] == '\t' ? ' ' : piece[i];
+  // "$com$rem%-80s%12s\n" (a full piece fills its 80 columns exactly).
+  Put_Text(f_cnss, "$com$rem");
+  Put_Left(f_cnss, std::string_view(text, piece.size()), kPiece);
+  Put_Record_End(f_cnss, s.C_EventId);
 }
 
 }  // namespace
 
-void Convert_Comment(std::string_view info, Conversion_State& s, FILE* f_cnss) {
+void Convert_Comment(std::string_view info, Conversion_State& s,
+                     Out_Buffer& f_cnss) {
   std::string_view Comment =
       info.size() > 2 ? info.substr(2) : std::string_view();
   size_t k = 0;

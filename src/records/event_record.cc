@@ -53,14 +53,14 @@ bool Is_Whole_Coordinate(std::string_view token) {
 // line lacks or that is malformed; false when the line can be converted.
 bool Report_Form(int EventId, std::string_view date, std::string_view time,
                  std::string_view latitude, std::string_view longitude,
-                 FILE* f_err) {
+                 Out_Buffer& f_err) {
   const char* missing = date.empty()        ? "Date"
                         : time.empty()      ? "Time"
                         : latitude.empty()  ? "Latitude"
                         : longitude.empty() ? "Longitude"
                                             : nullptr;
   if (missing != nullptr) {
-    std::fprintf(f_err, "\n Error Event %d --- %s missing.", EventId, missing);
+    Put_Format(f_err, "\n Error Event %d --- %s missing.", EventId, missing);
     return true;
   }
   const char* bad_name = nullptr;
@@ -70,9 +70,9 @@ bool Report_Form(int EventId, std::string_view date, std::string_view time,
   else if (time.size() < 4)
     bad_name = "Time", bad = time;
   if (bad_name == nullptr) return false;
-  std::fprintf(f_err, "\n Error Event %d --- %s = ", EventId, bad_name);
-  std::fwrite(bad.data(), 1, bad.size(), f_err);
-  std::fputc('.', f_err);
+  Put_Format(f_err, "\n Error Event %d --- %s = ", EventId, bad_name);
+  Put_Text(f_err, bad);  // as it is, NUL bytes and all
+  Put_Char(f_err, '.');
   return true;
 }
 
@@ -111,8 +111,8 @@ void Warn_Event(const Conversion_State& s, const Event_Tokens& t,
 
 }  // namespace
 
-void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
-                   FILE* f_cnss) {
+void Convert_Event(std::string_view info, Conversion_State& s,
+                   Out_Buffer& f_err, Out_Buffer& f_cnss) {
   Field_Cursor c = Fields_Of_Sheet_Line(info);
   std::string_view date = Next_Field(c);
   std::string_view time = Next_Field(c);
@@ -154,8 +154,8 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
   if (C_Depth.size() > 8 || std::isinf(s.Depth)) {
     // A depth of 1000 km or more has no room in its eight columns (an
     // infinite one would fit them as "inf", but is no depth either).
-    std::fprintf(f_err, "\n Error Event %d --- Depth = %f.", s.EventId,
-                 static_cast<double>(s.Depth));
+    Put_Format(f_err, "\n Error Event %d --- Depth = %f.", s.EventId,
+               static_cast<double>(s.Depth));
     s.Flag = 0;
     return;
   }
@@ -164,7 +164,7 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
   // "%4s%3s%10s%7s%7s%7s%7s%c%c%-8s%12s\n" with Year, Month, Day, Hour,
   // Minute, C_Second, Latitude, Longitude, C_Depth, seven empty texts, 'L',
   // ' ', eight blanks, C_EventId.
-  Record_Text r;
+  Out_Buffer& r = f_cnss;
   Put_Text(r, "$beg\n$locP");
   Put_Date(r, s.Year, s.Month, s.Day);
   Put_Int(r, s.Hour, 2, '0');
@@ -188,5 +188,4 @@ void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
     Put_Blanks(r, 4 + 17);
     Put_Record_End(r, s.C_EventId);
   }
-  Write_Record(r, f_cnss);
 }

@@ -3,12 +3,12 @@
 #ifndef TREMVERT_RECORDS_EVENT_RECORD_H_
 #define TREMVERT_RECORDS_EVENT_RECORD_H_
 
-#include <cstdio>
 #include <string_view>
 
 #include "driver/conversion_state.h"
+#include "text/output_buffer.h"
 
-void Convert_Event(std::string_view info, Conversion_State& s, FILE* f_err,
-                   FILE* f_cnss);
+void Convert_Event(std::string_view info, Conversion_State& s,
+                   Out_Buffer& f_err, Out_Buffer& f_cnss);
 
 #endif  // TREMVERT_RECORDS_EVENT_RECORD_H_

@@ -50,7 +50,8 @@ Phase_Fields Scan_Phase(std::string_view info, int F_Flag) {
 // Reports the first field that the reading cannot do without and that the
 // line lacks, or a time field too short for hour and minute; false when the
 // line can be converted.
-bool Report_Form(int EventId, const Phase_Fields& p, int F_Flag, FILE* f_err) {
+bool Report_Form(int EventId, const Phase_Fields& p, int F_Flag,
+                 Out_Buffer& f_err) {
   struct Named {
     const char* name;
     std::string_view text;
@@ -64,14 +65,15 @@ bool Report_Form(int EventId, const Phase_Fields& p, int F_Flag, FILE* f_err) {
       {"Phase", p.phase},         {"Time", p.time}};
   for (const Named& field : F_Flag == 0 ? in_default : in_alternate) {
     if (field.text.empty()) {
-      std::fprintf(f_err, "\n Error Phase %d --- %s missing.", EventId,
-                   field.name);
+      Put_Format(f_err, "\n Error Phase %d --- %s missing.", EventId,
+                 field.name);
       return true;
     }
   }
   if (p.time.size() >= 4) return false;
-  std::fprintf(f_err, "\n Error Phase %d --- Time = %.*s.", EventId,
-               static_cast<int>(p.time.size()), p.time.data());
+  Put_Format(f_err, "\n Error Phase %d --- Time = ", EventId);
+  Put_Text(f_err, p.time);
+  Put_Char(f_err, '.');
   return true;
 }
 
@@ -99,7 +101,8 @@ void Warn_Phase(const Conversion_State& s, std::string_view time,
 }  // namespace
 
 void Convert_Phase(std::string_view info, Conversion_State& s,
-                   const Mapping_Tables& maps, FILE* f_err, FILE* f_cnss) {
+                   const Mapping_Tables& maps, Out_Buffer& f_err,
+                   Out_Buffer& f_cnss) {
   Phase_Fields p = Scan_Phase(info, s.F_Flag);
   if (Report_Form(s.EventId, p, s.F_Flag, f_err)) return;
 
@@ -131,7 +134,7 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   // "$pic", Year, Month, Day, Hour, Minute, C_Second, Sta_Name, Network,
   // Phase_Type, "QV", Number, Seed, the onset letter, G_Motion, ' ', ' ',
   // C_EventId.
-  Record_Text r;
+  Out_Buffer& r = f_cnss;
   Put_Left(r, "$pic", 4);
   Put_Date(r, s.Year, s.Month, s.Day);
   Put_Int(r, s.Hour, 2, '0');
@@ -148,5 +151,4 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   Put_Char(r, ' ');
   Put_Char(r, ' ');
   Put_Record_End(r, s.C_EventId);
-  Write_Record(r, f_cnss);
 }

@@ -3,6 +3,7 @@
 
 #include "text/fields.h"
 #include "text/line_reader.h"
+#include "text/record_text.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ namespace {
 // without a line end; lines of any length are taken whole.  Returns 0, or the
 // errno of a failed read.
 template <typename Each_Line>
-int For_Each_Line(FILE* f, Each_Line each_line) {
+int For_Each_Line(int f, Each_Line each_line) {
   Line_Reader reader;
   Open_Line_Reader(reader, f);
   std::string_view line;
@@ -27,7 +28,7 @@ void Apply_Component_Rule(std::string& Comp) {
 
 }  // namespace
 
-int Load_Station_Mapping(FILE* f_stat, Mapping_Tables& tables) {
+int Load_Station_Mapping(int f_stat, Mapping_Tables& tables) {
   return For_Each_Line(f_stat, [&](Field_Cursor c) {
     std::string_view network = Next_Field(c);
     std::string_view station = Next_Field(c);
@@ -36,7 +37,7 @@ int Load_Station_Mapping(FILE* f_stat, Mapping_Tables& tables) {
   });
 }
 
-int Load_Instrument_Mapping(FILE* f_inst, Mapping_Tables& tables) {
+int Load_Instrument_Mapping(int f_inst, Mapping_Tables& tables) {
   return For_Each_Line(f_inst, [&](Field_Cursor c) {
     std::string_view code = Next_Field(c);
     if (code.empty()) return;
@@ -50,7 +51,7 @@ int Load_Instrument_Mapping(FILE* f_inst, Mapping_Tables& tables) {
 
 Number_SEED Get_Number_SEED(const Mapping_Tables& tables,
                             const std::string& Stat, const std::string& Inst,
-                            FILE* f, std::string& Comp) {
+                            Out_Buffer& f, std::string& Comp) {
   Apply_Component_Rule(Comp);
   Number_SEED codes;
 
@@ -62,7 +63,9 @@ Number_SEED Get_Number_SEED(const Mapping_Tables& tables,
   if (Inst == "-") return codes;
   auto instrument = tables.Codes_Of_Instrument.find(Inst);
   if (instrument == tables.Codes_Of_Instrument.end()) {
-    std::fprintf(f, "\n Error [Unknown instrument] : %s.", Inst.c_str());
+    Put_Text(f, "\n Error [Unknown instrument] : ");  // "%s." of Inst
+    Put_Text(f, Inst);
+    Put_Char(f, '.');
     return codes;
   }
   const Instrument_Codes& listed = instrument->second;

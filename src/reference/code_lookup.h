@@ -9,11 +9,11 @@
 #ifndef TREMVERT_REFERENCE_CODE_LOOKUP_H_
 #define TREMVERT_REFERENCE_CODE_LOOKUP_H_
 
-#include <cstdio>
 #include <string>
 #include <unordered_map>
 
 #include "reference/number_seed.h"
+#include "text/output_buffer.h"
 
 // What one instrument mapping line says of its instrument.  A line that stops
 // after the instrument code still lists it; what it lacks takes the defaults
@@ -34,11 +34,11 @@ struct Mapping_Tables {
 // without a station name lists nothing.  Returns 0, or the errno of a failed
 // read (the table then holds what came before it).  Throws std::bad_alloc
 // when the file does not fit in memory.
-int Load_Station_Mapping(FILE* f_stat, Mapping_Tables& tables);
+int Load_Station_Mapping(int f_stat, Mapping_Tables& tables);
 
 // Read "instrument.mapping.out": instrument code, number code, SEED code
 // prefix per line.  A blank line lists nothing.  Returns and throws as above.
-int Load_Instrument_Mapping(FILE* f_inst, Mapping_Tables& tables);
+int Load_Instrument_Mapping(int f_inst, Mapping_Tables& tables);
 
 // The codes of one reading.  Rewrites Comp by the component rule first (the
 // combined codes NE, NZ and NEZ become N, and EZ becomes E), then gives the
@@ -48,7 +48,7 @@ int Load_Instrument_Mapping(FILE* f_inst, Mapping_Tables& tables);
 // instrument "-" is neither searched nor reported.
 Number_SEED Get_Number_SEED(const Mapping_Tables& tables,
                             const std::string& Stat, const std::string& Inst,
-                            FILE* f, std::string& Comp);
+                            Out_Buffer& f, std::string& Comp);
 
 // Whether a line of the station mapping file lists the station.
 bool Is_Station_Listed(const Mapping_Tables& tables, const std::string& Stat);

@@ -1,12 +1,14 @@
 // Range checks of dates, clock times and positions.  See the header.
 #include "reference/validity_checks.h"
 
+#include "text/record_text.h"
+
 namespace {
 
 // Tests 1 to 6, shared by events and phases; `kind` is "Event" or "Phase".
 int Test_Date_Time(const char* kind, int EventId, int32_t Year, int32_t Month,
                    int32_t Day, int32_t Hour, int32_t Minute, float Second,
-                   FILE* f) {
+                   Out_Buffer& f) {
   const char* field = nullptr;
   int32_t value = 0;
   if (Year < 1912 || Year > 1983) {
@@ -21,20 +23,20 @@ int Test_Date_Time(const char* kind, int EventId, int32_t Year, int32_t Month,
     field = "Minute", value = Minute;
   }
   if (field != nullptr) {
-    std::fprintf(f, "\n Error %s %d --- %s = %d.", kind, EventId, field, value);
+    Put_Format(f, "\n Error %s %d --- %s = %d.", kind, EventId, field, value);
     return 0;
   }
   if (Second < 0.0f || Second >= 60.0f) {
-    std::fprintf(f, "\n Error %s %d --- Second = %f.", kind, EventId,
-                 static_cast<double>(Second));
+    Put_Format(f, "\n Error %s %d --- Second = %f.", kind, EventId,
+               static_cast<double>(Second));
     return 0;
   }
   return 1;
 }
 
-int Report(int EventId, const char* field, float value, FILE* f) {
-  std::fprintf(f, "\n Error Event %d --- %s = %f.", EventId, field,
-               static_cast<double>(value));
+int Report(int EventId, const char* field, float value, Out_Buffer& f) {
+  Put_Format(f, "\n Error Event %d --- %s = %f.", EventId, field,
+             static_cast<double>(value));
   return 0;
 }
 
@@ -42,7 +44,7 @@ int Report(int EventId, const char* field, float value, FILE* f) {
 
 int Test_Event(int EventId, int32_t Year, int32_t Month, int32_t Day,
                int32_t Hour, int32_t Minute, float Second, float Latitude,
-               float Longitude, float Depth, FILE* f) {
+               float Longitude, float Depth, Out_Buffer& f) {
   if (!Test_Date_Time("Event", EventId, Year, Month, Day, Hour, Minute, Second,
                       f))
     return 0;
@@ -55,7 +57,7 @@ int Test_Event(int EventId, int32_t Year, int32_t Month, int32_t Day,
 }
 
 int Test_Phase(int EventId, int32_t Year, int32_t Month, int32_t Day,
-               int32_t Hour, int32_t Minute, float Second, FILE* f) {
+               int32_t Hour, int32_t Minute, float Second, Out_Buffer& f) {
   return Test_Date_Time("Phase", EventId, Year, Month, Day, Hour, Minute,
                         Second, f);
 }

@@ -5,13 +5,13 @@
 #define TREMVERT_REFERENCE_VALIDITY_CHECKS_H_
 
 #include <cstdint>
-#include <cstdio>
+#include "text/output_buffer.h"
 
 int Test_Event(int EventId, int32_t Year, int32_t Month, int32_t Day,
                int32_t Hour, int32_t Minute, float Second, float Latitude,
-               float Longitude, float Depth, FILE* f);
+               float Longitude, float Depth, Out_Buffer& f);
 
 int Test_Phase(int EventId, int32_t Year, int32_t Month, int32_t Day,
-               int32_t Hour, int32_t Minute, float Second, FILE* f);
+               int32_t Hour, int32_t Minute, float Second, Out_Buffer& f);
 
 #endif  // TREMVERT_REFERENCE_VALIDITY_CHECKS_H_

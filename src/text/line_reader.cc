@@ -4,10 +4,12 @@
 #include <cerrno>
 #include <cstring>
 
-void Open_Line_Reader(Line_Reader& r, FILE* f) {
+#include "text/file_system.h"
+
+void Open_Line_Reader(Line_Reader& r, int fd) {
   r = Line_Reader{};
-  r.f = f;
-  r.buffer.resize(1 << 16);
+  r.fd = fd;
+  r.buffer.resize(1 << 18);
 }
 
 bool Read_Line(Line_Reader& r, std::string_view& line) {
@@ -38,13 +40,13 @@ bool Read_Line(Line_Reader& r, std::string_view& line) {
     }
     searched = r.end;
     if (r.end == r.buffer.size()) r.buffer.resize(r.buffer.size() * 2);
-    errno = 0;
-    size_t n =
-        std::fread(r.buffer.data() + r.end, 1, r.buffer.size() - r.end, r.f);
-    r.end += n;
-    if (std::ferror(r.f))  // what came before the failure is still given
-      r.read_error = errno != 0 ? errno : EIO;
+    const ssize_t n =
+        System().Read(r.fd, r.buffer.data() + r.end, r.buffer.size() - r.end);
+    if (n > 0)
+      r.end += static_cast<size_t>(n);
     else if (n == 0)
       r.at_end = true;
+    else if (errno != EINTR)  // what came before the failure is still given
+      r.read_error = errno != 0 ? errno : EIO;
   }
 }

@@ -4,12 +4,12 @@
 #ifndef TREMVERT_TEXT_LINE_READER_H_
 #define TREMVERT_TEXT_LINE_READER_H_
 
-#include <cstdio>
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
 struct Line_Reader {
-  FILE* f = nullptr;
+  int fd = -1;
   std::vector<char> buffer;  // grows to hold the longest line
   size_t start = 0;          // first byte not yet returned
   size_t end = 0;            // end of the bytes read
@@ -17,7 +17,8 @@ struct Line_Reader {
   int read_error = 0;        // errno of a failed read: the lines end there
 };
 
-void Open_Line_Reader(Line_Reader& r, FILE* f);
+// Reads the file open on `fd` from where it stands.  Throws std::bad_alloc.
+void Open_Line_Reader(Line_Reader& r, int fd);
 
 // The next line, valid until the next call; false at the end of the file or
 // after a read error (then `read_error` is set and no partial line is given).

@@ -2,19 +2,12 @@
 #include "text/record_text.h"
 
 #include <charconv>
+#include <cstdarg>
+#include <cstdio>
 
 #include "text/fixed_point.h"
 
-void Grow(Record_Text& r, size_t n) {
-  size_t capacity = 2 * (r.size + n);
-  std::unique_ptr<char[]> larger(new char[capacity]);
-  std::memcpy(larger.get(), r.data, r.size);
-  r.large = std::move(larger);
-  r.data = r.large.get();
-  r.capacity = capacity;
-}
-
-void Put_Int(Record_Text& r, int value, size_t width, char fill) {
+void Put_Int(Out_Buffer& r, int value, size_t width, char fill) {
   if (value >= 0 && value < 100 && width == 2 && fill == '0') {  // "%02d"
     char* p = Room(r, 2);
     p[0] = static_cast<char>('0' + value / 10);
@@ -49,9 +42,24 @@ void Put_Int(Record_Text& r, int value, size_t width, char fill) {
   Put_Text(r, text);
 }
 
-void Put_Fixed(Record_Text& r, double value, size_t width, int precision,
+void Put_Fixed(Out_Buffer& r, double value, size_t width, int precision,
                bool plus) {
   char text[kFixed_Room];
   Put_Text(r, std::string_view(
                   text, Format_Fixed(text, value, width, precision, plus)));
+}
+
+void Put_Format(Out_Buffer& r, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int n = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  if (n > 0) {
+    // vsnprintf writes a terminating NUL after the text: room for it too.
+    std::vsnprintf(Room(r, n + 1), n + 1, format, again);
+    r.size += n;
+  }
+  va_end(again);
 }

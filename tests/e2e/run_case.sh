@@ -20,9 +20,11 @@
 #   expect/stderr  optional: the exact standard error (default: empty)
 #   expect/files/* each file that must exist afterwards, with its content; a
 #                  % in its name stands for a / of the path
+#   expect/absent  optional: files that must not exist afterwards, one a line
 #   check          optional: shell commands run in the working directory after
 #                  the run, with the case directory as $1 and $PROGRAM set
 #
+# No run may leave a new file of an output behind ("*Tremvert-unfinished*").
 # After a conversion that ends with status 0, Tremvert-check runs on the same
 # sheet: its error lines must be the error log's messages, one for one.
 #
@@ -75,6 +77,11 @@ for f in "$expect"/files/*; do
   rel=$(basename "$f"); rel=${rel//%//}
   if [ -f "$work/$rel" ]; then same "$f" "$work/$rel" "$rel"; else echo "$name: $rel was not written"; fail=1; fi
 done
+while IFS= read -r rel; do
+  [ -z "$rel" ] || [ ! -e "$work/$rel" ] || { echo "$name: $rel exists"; fail=1; }
+done < <(cat "$expect/absent" 2>/dev/null)
+left=$(find "$work" -name '*Tremvert-unfinished*')
+[ -z "$left" ] || { echo "$name: new files left behind: $left"; fail=1; }
 if [ -f "$case_dir/check" ] && ! (cd "$work" && PROGRAM=$bin bash "$case_dir/check" "$case_dir"); then
   echo "$name: check failed"; fail=1
 fi

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "text/fixed_point.h"
+#include "text/output_buffer.h"
 #include "text/record_text.h"
 
 namespace {
@@ -59,7 +60,7 @@ TEST(FixedPoint, LikePrintf) {
 TEST(FixedPoint, IntegersLikePrintf) {
   for (int v : {0, 9, 10, 99, 100, 1975, 9999, 10000, -1, -10, -1000, INT_MAX,
                 INT_MIN}) {
-    Record_Text four, two;
+    Out_Buffer four, two;
     Put_Int(four, v, 4, ' ');
     Put_Int(two, v, 2, '0');
     char want[32];

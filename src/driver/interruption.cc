@@ -1,0 +1,74 @@
+// Interruptions.  See the header.
+#include "driver/interruption.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kSlots = 2;
+// The handler reads these; each slot's text is written only while the
+// signals are held back.  PATH_MAX-sized, so no allocation is involved.
+char new_files[kSlots][4096];
+const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void Handle_Interruption(int signal_number) {
+  for (char* path : new_files)
+    if (path[0] != '\0') unlink(path);
+  struct sigaction plain{};
+  plain.sa_handler = SIG_DFL;
+  sigaction(signal_number, &plain, nullptr);
+  raise(signal_number);  // delivered, and fatal, once this handler returns
+}
+
+sigset_t Held_Signals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int s : kSignals) sigaddset(&set, s);
+  return set;
+}
+
+}  // namespace
+
+void Remove_New_Files_On_Interruption() {
+  struct sigaction action{};
+  action.sa_handler = Handle_Interruption;
+  action.sa_mask = Held_Signals();
+  for (int s : kSignals) {
+    struct sigaction before;
+    // A signal that the caller ignores (nohup) stays ignored.
+    if (sigaction(s, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+      continue;
+    sigaction(s, &action, nullptr);
+  }
+}
+
+Interruption_Guard::Interruption_Guard() {
+  const sigset_t set = Held_Signals();
+  sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
+Interruption_Guard::~Interruption_Guard() {
+  const sigset_t set = Held_Signals();
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+void Drop_Held_Interruptions() {
+  const sigset_t set = Held_Signals();
+  const struct timespec now{};
+  while (sigtimedwait(&set, nullptr, &now) > 0) {
+  }
+}
+
+void Register_New_File(int slot, const std::string& path) {
+  char* to = new_files[slot];
+  if (path.size() >= sizeof new_files[slot]) {
+    // Longer than any path the system takes: the file could not have been
+    // made.  Nothing to remember.
+    to[0] = '\0';
+    return;
+  }
+  std::memcpy(to, path.c_str(), path.size() + 1);
+}

@@ -1,0 +1,31 @@
+// The new files of a run that an interruption must not leave behind: a run
+// ended by SIGINT, SIGTERM or SIGHUP removes them before it ends, so that
+// the files it would have replaced stay exactly as they were.
+#ifndef TREMVERT_DRIVER_INTERRUPTION_H_
+#define TREMVERT_DRIVER_INTERRUPTION_H_
+
+#include <string>
+
+// Installs the handlers: each removes the registered files, then ends the
+// process by the same signal, as it would have ended without a handler.
+void Remove_New_Files_On_Interruption();
+
+// Holds back the three signals while a new file is created or put in place,
+// so that no file is left behind, or half the outputs replaced, between two
+// steps; a signal that came meanwhile is handled when the guard goes.
+struct Interruption_Guard {
+  Interruption_Guard();
+  ~Interruption_Guard();
+  Interruption_Guard(const Interruption_Guard&) = delete;
+  Interruption_Guard& operator=(const Interruption_Guard&) = delete;
+};
+
+// Under a guard, once the outputs are in place: a signal that came while they
+// were put in place is dropped, since the run it would have ended is over.
+void Drop_Held_Interruptions();
+
+// Registers a new file under `slot` (0 or 1; one per output), or forgets the
+// slot's file when `path` is empty.  Call under an Interruption_Guard.
+void Register_New_File(int slot, const std::string& path);
+
+#endif  // TREMVERT_DRIVER_INTERRUPTION_H_

@@ -1,0 +1,14 @@
+// Text shown on one line whatever it holds: a control character becomes
+// "\n", "\t", "\r" or "\xhh", so that a file name or a token can never split
+// a message in two.  Bytes from 0x80 on stay as they are (UTF-8 stays
+// readable).
+#ifndef TREMVERT_TEXT_ESCAPED_TEXT_H_
+#define TREMVERT_TEXT_ESCAPED_TEXT_H_
+
+#include <string_view>
+
+#include "text/output_buffer.h"
+
+void Put_Escaped(Out_Buffer& r, std::string_view text);
+
+#endif  // TREMVERT_TEXT_ESCAPED_TEXT_H_
