@@ -79,10 +79,14 @@ int Make_New_File(Output_File& o) {
   const std::string directory = Directory_Of(o.target);
   std::string prefix = directory + Name_Of(o.target) + ".Tremvert-unfinished-";
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string path = prefix + Unique_Suffix();
+    // Named in full before it exists, so that nothing is left to allocate
+    // between its making and its registering.
+    std::string& path = o.new_file;
+    path = prefix + Unique_Suffix();
     const int fd =
         System().Open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
+      path.clear();
       if (errno == ENAMETOOLONG && prefix.size() > directory.size() + 20) {
         prefix = directory + "Tremvert-unfinished-";  // a shorter name
         continue;
@@ -98,11 +102,11 @@ int Make_New_File(Output_File& o) {
       if (System().Fchmod(fd, o.status.st_mode & 07777) != 0) {
         System().Close(fd);
         System().Unlink(path.c_str());
+        path.clear();
         return -1;
       }
     }
     Register_New_File(o.slot, path);
-    o.new_file = path;
     return fd;
   }
   return -1;

@@ -25,8 +25,9 @@
 #                  the run, with the case directory as $1 and $PROGRAM set
 #
 # No run may leave a new file of an output behind ("*Tremvert-unfinished*").
-# After a conversion that ends with status 0, Tremvert-check runs on the same
-# sheet: its error lines must be the error log's messages, one for one.
+# After a conversion of the case's arguments that ends with status 0,
+# Tremvert-check runs on the same sheet: its error lines must be the error
+# log's messages, one for one.
 #
 # With TREMVERT_UPDATE=1 the expectations are written from the run instead.
 set -u
@@ -85,7 +86,7 @@ left=$(find "$work" -name '*Tremvert-unfinished*')
 if [ -f "$case_dir/check" ] && ! (cd "$work" && PROGRAM=$bin bash "$case_dir/check" "$case_dir"); then
   echo "$name: check failed"; fail=1
 fi
-if [ "$bin" = "$1" ] && [ "$(cat "$work/.status")" = 0 ] && [ ${#args[@]} -gt 0 ] &&
+if [ "$bin" = "$1" ] && [ ! -f "$case_dir/command" ] && [ "$(cat "$work/.status")" = 0 ] && [ ${#args[@]} -gt 0 ] &&
    [ -f "$work/${args[0]}.sheet" ]; then
   flag=()
   [ ${#args[@]} -gt 1 ] && flag=(-F)
