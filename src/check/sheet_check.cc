@@ -28,7 +28,7 @@ void Put_Problem(Out_Buffer& out, const std::string& sheet, long line,
                  const char* kind, std::string_view text) {
   Put_Escaped(out, sheet);
   Put_Char(out, ':');
-  Put_Int(out, static_cast<int>(line), 1, ' ');
+  Put_Text(out, std::to_string(line));
   Put_Text(out, ": ");
   Put_Text(out, kind);
   Put_Text(out, ": ");

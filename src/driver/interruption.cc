@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cassert>
 #include <cstring>
 
 namespace {
@@ -15,8 +16,7 @@ char new_files[kSlots][4096];
 const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void Handle_Interruption(int signal_number) {
-  for (char* path : new_files)
-    if (path[0] != '\0') unlink(path);
+  Remove_New_Files();
   struct sigaction plain{};
   plain.sa_handler = SIG_DFL;
   sigaction(signal_number, &plain, nullptr);
@@ -63,12 +63,12 @@ void Drop_Held_Interruptions() {
 }
 
 void Register_New_File(int slot, const std::string& path) {
-  char* to = new_files[slot];
-  if (path.size() >= sizeof new_files[slot]) {
-    // Longer than any path the system takes: the file could not have been
-    // made.  Nothing to remember.
-    to[0] = '\0';
-    return;
-  }
-  std::memcpy(to, path.c_str(), path.size() + 1);
+  // A file that was made has a name shorter than PATH_MAX.
+  assert(slot >= 0 && slot < kSlots && path.size() < sizeof new_files[slot]);
+  std::memcpy(new_files[slot], path.c_str(), path.size() + 1);
+}
+
+void Remove_New_Files() {
+  for (char* path : new_files)
+    if (path[0] != '\0') unlink(path);
 }

@@ -28,4 +28,8 @@ void Drop_Held_Interruptions();
 // slot's file when `path` is empty.  Call under an Interruption_Guard.
 void Register_New_File(int slot, const std::string& path);
 
+// Removes the registered files: what the handlers do before the process
+// ends.  Only calls that a signal handler may make.
+void Remove_New_Files();
+
 #endif  // TREMVERT_DRIVER_INTERRUPTION_H_

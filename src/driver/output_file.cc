@@ -15,43 +15,31 @@ namespace {
 
 constexpr int kMost_Links = 40;  // as the system follows them
 
-// Follows the symbolic links of `o.name` to the file they lead to, which may
-// not exist yet.
-bool Follow_Links(Output_File& o, std::string* err) {
-  std::string path = o.name;
+// The name that a chain of symbolic links leads to, read link by link, so
+// that a link that leads nowhere yet is known by the name it will create.
+bool Read_Links(std::string& path, std::string* err) {
+  struct stat st;
   for (int links = 0;; ++links) {
-    if (System().Lstat(path.c_str(), &o.status) != 0) {
-      if (errno != ENOENT) {
-        *err = Reason_Of(errno);
-        return false;
-      }
-      o.exists = false;
-      o.target = path;
-      return true;
+    if (System().Lstat(path.c_str(), &st) != 0) {
+      if (errno == ENOENT) return true;
+      *err = Reason_Of(errno);
+      return false;
     }
-    if (!S_ISLNK(o.status.st_mode)) {
-      o.exists = true;
-      o.target = path;
-      return true;
-    }
+    if (!S_ISLNK(st.st_mode)) return true;
     if (links == kMost_Links) {
       *err = Reason_Of(ELOOP);
       return false;
     }
-    std::string link(4096, '\0');
-    for (;;) {
-      const ssize_t n = System().Readlink(path.c_str(), link.data(), link.size());
-      if (n < 0) {
-        *err = Reason_Of(errno);
-        return false;
-      }
-      if (static_cast<size_t>(n) < link.size()) {
-        link.resize(n);
-        break;
-      }
-      link.resize(2 * link.size());  // it may have been cut: read it again
+    // The text of a link is shorter than PATH_MAX (4096) on the systems this
+    // runs on; a longer one is cut, and then leads nowhere.
+    char link[4096];
+    const ssize_t n = System().Readlink(path.c_str(), link, sizeof link);
+    if (n < 0) {
+      *err = Reason_Of(errno);
+      return false;
     }
-    path = !link.empty() && link[0] == '/' ? link : Directory_Of(path) + link;
+    const std::string text(link, static_cast<size_t>(n));
+    path = text.starts_with('/') ? text : Directory_Of(path) + text;
   }
 }
 
@@ -136,45 +124,66 @@ int Open_In_Place(Output_File& o, std::string* err) {
 }  // namespace
 
 bool Prepare_Output(Output_File& o, std::string* err) {
-  if (!Follow_Links(o, err)) return false;
-  if (!o.exists) {
+  o.target = o.name;
+  if (System().Stat(o.name.c_str(), &o.status) != 0) {
+    if (errno != ENOENT) {
+      *err = Reason_Of(errno);
+      return false;
+    }
+    // Nothing there yet, or a link that leads nowhere yet: the file will be
+    // made where the links lead.
+    o.exists = false;
+    if (!Read_Links(o.target, err)) return false;
     o.identity = Identity_Of_New(o.target);
     return true;
   }
+  o.exists = true;
+  o.identity = Identity_Of_Status(o.status);
   const mode_t type = o.status.st_mode;
-  if (!S_ISREG(type) && !S_ISCHR(type) && !S_ISFIFO(type)) {
+  if (S_ISCHR(type) || S_ISFIFO(type)) {  // written in place, by its name
+    o.in_place = true;
+    return true;
+  }
+  if (!S_ISREG(type)) {
     *err = "not a regular file";
     return false;
   }
-  o.identity = Identity_Of_Status(o.status);
+  // A regular file is replaced where its links lead.  Should they be read to
+  // another file than the system reached (a link of /proc, or one changed
+  // meanwhile), it is written in place instead.
+  std::string target = o.name;
+  if (!Read_Links(target, err)) return false;
+  struct stat st;
+  if (System().Stat(target.c_str(), &st) == 0 &&
+      st.st_dev == o.status.st_dev && st.st_ino == o.status.st_ino)
+    o.target = target;
+  else
+    o.in_place = true;
   return true;
 }
 
 bool Open_Output(Output_File& o, size_t capacity, std::string* err) {
   Open_Out_Buffer(o.out, -1, capacity);
-  const bool regular = !o.exists || S_ISREG(o.status.st_mode);
   int fd = -1;
-  if (regular) {
+  if (o.exists && !S_ISREG(o.status.st_mode)) {
+    fd = Open_In_Place(o, err);
+  } else if (!o.exists) {
+    fd = Make_New_File(o);
+    if (fd < 0) fd = Open_In_Place(o, err);  // its failure says why
+  } else {
     // An existing file must be one the user may write, as when it is written
     // in place; opening it for writing changes nothing in it.
-    int here = -1;
-    if (o.exists && (here = Open_In_Place(o, err)) < 0) return false;
-    fd = Make_New_File(o);
+    const int here = Open_In_Place(o, err);
+    if (here < 0) return false;
+    fd = o.in_place ? -1 : Make_New_File(o);
     if (fd >= 0) {
-      if (here >= 0) System().Close(here);
-    } else if (here >= 0) {
-      // No new file beside it: written in place, emptied as it starts.
-      if (System().Ftruncate(here, 0) != 0) {
-        *err = Reason_Of(errno);
-        System().Close(here);
-        return false;
-      }
-      fd = here;
+      System().Close(here);
+    } else if (System().Ftruncate(here, 0) == 0) {
+      fd = here;  // no new file beside it: written in place, emptied first
     } else {
-      fd = Open_In_Place(o, err);
+      *err = Reason_Of(errno);
+      System().Close(here);
     }
-  } else {
-    fd = Open_In_Place(o, err);
   }
   o.out.fd = fd;
   return fd >= 0;

@@ -23,6 +23,7 @@ struct Output_File {
   int slot = 0;        // its place among the run's new files (0 or 1)
   std::string target;  // the name with symbolic links followed
   bool exists = false;
+  bool in_place = false;  // written in place: a device, a FIFO
   struct stat status {};  // of an existing target
   File_Identity identity;
   std::string new_file;  // the file written, while it is not in place yet

@@ -14,9 +14,9 @@ constexpr size_t kEvent_Id_Width = 12;
 
 // "%4d%02d%02d": the date columns of $loc, $pic and $amp.
 inline void Put_Date(Out_Buffer& r, int Year, int Month, int Day) {
-  Put_Int(r, Year, 4, ' ');
-  Put_Int(r, Month, 2, '0');
-  Put_Int(r, Day, 2, '0');
+  Put_Int(r, Year, 4);
+  Put_Two_Digits(r, Month);
+  Put_Two_Digits(r, Day);
 }
 
 // "%12s\n" of C_EventId: the end of a record.

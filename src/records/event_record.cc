@@ -167,8 +167,8 @@ void Convert_Event(std::string_view info, Conversion_State& s,
   Out_Buffer& r = f_cnss;
   Put_Text(r, "$beg\n$locP");
   Put_Date(r, s.Year, s.Month, s.Day);
-  Put_Int(r, s.Hour, 2, '0');
-  Put_Int(r, s.Minute, 2, '0');
+  Put_Two_Digits(r, s.Hour);
+  Put_Two_Digits(r, s.Minute);
   Put_Right(r, std::string_view(s.C_Second).substr(0, 7), 7);
   Put_Fixed(r, s.Latitude, 9, 5, true);
   Put_Fixed(r, s.Longitude, 10, 5, true);

@@ -137,8 +137,8 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   Out_Buffer& r = f_cnss;
   Put_Left(r, "$pic", 4);
   Put_Date(r, s.Year, s.Month, s.Day);
-  Put_Int(r, s.Hour, 2, '0');
-  Put_Int(r, s.Minute, 2, '0');
+  Put_Two_Digits(r, s.Hour);
+  Put_Two_Digits(r, s.Minute);
   Put_Cut(r, s.C_Second, 7);
   Put_Left(r, s.Sta_Name, 5);
   Put_Left(r, s.n_s.Network, 2);

@@ -7,15 +7,8 @@
 
 #include "text/fixed_point.h"
 
-void Put_Int(Out_Buffer& r, int value, size_t width, char fill) {
-  if (value >= 0 && value < 100 && width == 2 && fill == '0') {  // "%02d"
-    char* p = Room(r, 2);
-    p[0] = static_cast<char>('0' + value / 10);
-    p[1] = static_cast<char>('0' + value % 10);
-    r.size += 2;
-    return;
-  }
-  if (value >= 1000 && value < 10000 && width == 4) {  // a year, "%4d"
+void Put_Int(Out_Buffer& r, int value, size_t width) {
+  if (value >= 1000 && value < 10000 && width == 4) {  // a year
     char* p = Room(r, 4);
     p[0] = static_cast<char>('0' + value / 1000);
     p[1] = static_cast<char>('0' + value / 100 % 10);
@@ -26,20 +19,21 @@ void Put_Int(Out_Buffer& r, int value, size_t width, char fill) {
   }
   char digits[16];
   char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  std::string_view text(digits, end - digits);
-  if (fill == ' ' || text.size() >= width) {
-    Put_Right(r, text, width);
+  Put_Right(r, std::string_view(digits, end - digits), width);
+}
+
+void Put_Two_Digits(Out_Buffer& r, int value) {
+  if (value >= 0 && value < 100) {
+    char* p = Room(r, 2);
+    p[0] = static_cast<char>('0' + value / 10);
+    p[1] = static_cast<char>('0' + value % 10);
+    r.size += 2;
     return;
   }
-  // Zero fill goes between the sign and the digits.
-  if (value < 0) {
-    Put_Char(r, '-');
-    text.remove_prefix(1);
-  }
-  size_t zeros = width - text.size() - (value < 0 ? 1 : 0);
-  std::memset(Room(r, zeros), '0', zeros);
-  r.size += zeros;
-  Put_Text(r, text);
+  // Any other value has two characters or more: no zeros to add.
+  char digits[16];
+  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  Put_Text(r, std::string_view(digits, end - digits));
 }
 
 void Put_Fixed(Out_Buffer& r, double value, size_t width, int precision,

@@ -46,8 +46,11 @@ inline void Put_Cut(Out_Buffer& r, std::string_view s, size_t max) {
   Put_Text(r, s.substr(0, max));
 }
 
-// "%Wd" with fill ' ', "%0Wd" with fill '0'.
-void Put_Int(Out_Buffer& r, int value, size_t width, char fill);
+// "%Wd".
+void Put_Int(Out_Buffer& r, int value, size_t width);
+
+// "%02d".
+void Put_Two_Digits(Out_Buffer& r, int value);
 
 // "%W.Pf", or "%+W.Pf" when `plus` is set.
 void Put_Fixed(Out_Buffer& r, double value, size_t width, int precision,

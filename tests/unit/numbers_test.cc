@@ -61,8 +61,8 @@ TEST(FixedPoint, IntegersLikePrintf) {
   for (int v : {0, 9, 10, 99, 100, 1975, 9999, 10000, -1, -10, -1000, INT_MAX,
                 INT_MIN}) {
     Out_Buffer four, two;
-    Put_Int(four, v, 4, ' ');
-    Put_Int(two, v, 2, '0');
+    Put_Int(four, v, 4);
+    Put_Two_Digits(two, v);
     char want[32];
     std::snprintf(want, sizeof want, "%4d", v);
     EXPECT_EQ(want, Text_Of(four));

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -18,6 +19,8 @@
 
 #include "check/check_run.h"
 #include "driver/conversion_run.h"
+#include "driver/interruption.h"
+#include "reference/validity_checks.h"
 #include "text/file_system.h"
 #include "text/output_buffer.h"
 
@@ -43,14 +46,17 @@ void operator delete[](void* p, size_t) noexcept { std::free(p); }
 namespace {
 
 // Fails the `nth` call (0: every call) of one kind whose file's name holds
-// `part`, with `error`.
+// `part` (is `part`, when `exact`), with `error`.
 struct Faulty_File_System : File_System {
   std::string kind, part;
   int nth = 1, error = EIO, seen = 0;
+  bool exact = false;
   std::map<int, std::string> names;  // open descriptors
 
   bool Fails(const char* call, const std::string& name) {
-    if (kind != call || name.find(part) == std::string::npos) return false;
+    if (kind != call || (exact ? name != part
+                               : name.find(part) == std::string::npos))
+      return false;
     if (nth != 0 && ++seen != nth) return false;
     errno = error;
     return true;
@@ -65,7 +71,8 @@ struct Faulty_File_System : File_System {
     return Fails("read", names[fd]) ? -1 : File_System::Read(fd, data, size);
   }
   ssize_t Write(int fd, const void* data, size_t size) override {
-    return Fails("write", names[fd]) ? -1 : File_System::Write(fd, data, size);
+    if (!Fails("write", names[fd])) return File_System::Write(fd, data, size);
+    return error == 0 ? 0 : -1;  // error 0: a write that writes nothing
   }
   int Close(int fd) override {
     const std::string name = names[fd];
@@ -177,7 +184,9 @@ class Run_Failures : public testing::Test {
               Read_File("case.error.log"));
     Expect_No_New_File();
   }
-  void Fail(const char* kind, const char* part, int error, int nth = 1) {
+  void Fail(const char* kind, const char* part, int error, int nth = 1,
+            bool exact = false) {
+    faulty_.exact = exact;
     faulty_.kind = kind;
     faulty_.part = part;
     faulty_.error = error;
@@ -194,7 +203,7 @@ class Run_Failures : public testing::Test {
 constexpr const char* kBanner = "\n Converting to CNSS format --- case.sheet\n\n";
 
 TEST_F(Run_Failures, LookingAtAnOutputStopsTheRunBeforeAnythingIsWritten) {
-  Fail("lstat", "case.vrn.cnss", EIO);
+  Fail("stat", "case.vrn.cnss", EIO);
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Error : case.vrn.cnss could not be opened.", out);
   EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
@@ -241,6 +250,9 @@ TEST_F(Run_Failures, FailedReadsAndWritesReplaceNothing) {
        "Error : case.vrn.cnss could not be written.",
        "Tremvert: case.vrn.cnss: No space left on device\n"},
       {"close", "case.error.log.Tremvert", EIO,
+       "Error : case.error.log could not be written.",
+       "Tremvert: case.error.log: Input/output error\n"},
+      {"write", "case.error.log", 0,
        "Error : case.error.log could not be written.",
        "Tremvert: case.error.log: Input/output error\n"},
       {"rename", "case.vrn.cnss", EBUSY,
@@ -304,9 +316,80 @@ TEST_F(Run_Failures, ALongNameGetsAShorterNewFile) {
   // A new output in a directory that cannot be looked at: nothing to compare
   // it with, and it is made as usual.
   fs::remove("case.vrn.cnss");
-  Fail("stat", ".", EACCES, 0);
+  Fail("stat", ".", EACCES, 0, true);
   EXPECT_EQ(0, Convert());
   Expect_Converted();
+}
+
+TEST_F(Run_Failures, LinksLeadingElsewhereThanTheSystemWentAreWrittenInPlace) {
+  fs::remove("case.vrn.cnss");
+  Write_File("kept.cnss", kEarlier_Catalog);
+  fs::create_symlink("kept.cnss", "case.vrn.cnss");
+  struct stat before;
+  stat("kept.cnss", &before);
+  Fail("stat", "kept.cnss", ENOENT);  // the second look, at where it leads
+  EXPECT_EQ(0, Convert());
+  struct stat after;
+  stat("kept.cnss", &after);
+  EXPECT_EQ(before.st_ino, after.st_ino);
+  EXPECT_TRUE(fs::is_symlink("case.vrn.cnss"));
+  Expect_Converted();
+}
+
+TEST_F(Run_Failures, EndlessLinksAreRefused) {
+  // A link that leads to a link, and so on, to no file: the system would
+  // say "no such file" only once it gives up, as the run does.
+  struct Endless : Faulty_File_System {
+    int Stat(const char* path, struct stat* st) override {
+      if (std::string(path).starts_with("case.vrn")) return errno = ENOENT, -1;
+      return File_System::Stat(path, st);
+    }
+    int Lstat(const char* path, struct stat* st) override {
+      if (std::string(path).starts_with("case.vrn")) {
+        *st = {};
+        st->st_mode = S_IFLNK | 0777;
+        return 0;
+      }
+      return File_System::Lstat(path, st);
+    }
+    ssize_t Readlink(const char*, char* text, size_t) override {
+      text[0] = 'c', text[1] = 'a', text[2] = 's', text[3] = 'e';
+      std::memcpy(text + 4, ".vrn", 4);
+      return 8;
+    }
+  } endless;
+  Use_File_System(&endless);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Too many levels of symbolic links\n", err);
+  Expect_Earlier_Outputs();
+}
+
+TEST_F(Run_Failures, AnInterruptionRemovesTheNewFiles) {
+  Write_File("new.Tremvert-unfinished-a", "x");
+  {
+    Interruption_Guard guard;
+    Register_New_File(0, "new.Tremvert-unfinished-a");
+    Register_New_File(1, "");
+  }
+  Remove_New_Files();
+  EXPECT_FALSE(fs::exists("new.Tremvert-unfinished-a"));
+  Interruption_Guard guard;
+  Register_New_File(0, "");
+}
+
+// The checks never see these values after the normalisation, which carries
+// them into range; they still run, in their order.
+TEST(Validity_Checks, EveryFieldOutOfRangeHasItsMessage) {
+  Out_Buffer log;
+  EXPECT_EQ(0, Test_Phase(1, 1975, 13, 1, 0, 0, 0.0f, log));
+  EXPECT_EQ(0, Test_Phase(1, 1975, 12, 32, 0, 0, 0.0f, log));
+  EXPECT_EQ(0, Test_Event(1, 1975, 12, 31, -1, 0, 0.0f, 0, 0, 0, log));
+  EXPECT_EQ(0, Test_Event(1, 1975, 12, 31, 23, 60, 0.0f, 0, 0, 0, log));
+  EXPECT_EQ(1, Test_Event(1, 1983, 12, 31, 23, 59, 59.5f, 90, -180, 0, log));
+  EXPECT_EQ(
+      "\n Error Phase 1 --- Month = 13.\n Error Phase 1 --- Day = 32."
+      "\n Error Event 1 --- Hour = -1.\n Error Event 1 --- Minute = 60.",
+      Text_Of(log));
 }
 
 // Every allocation of a run, failing in turn: the run reports the lack of
