@@ -216,6 +216,10 @@ TEST_F(Run_Failures, LookingAtAnOutputStopsTheRunBeforeAnythingIsWritten) {
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.vrn.cnss: Permission denied\n", err);
   Expect_Earlier_Outputs();
+  Fail("lstat", "case.vrn.cnss", ENOMEM);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Cannot allocate memory\n", err);
+  Expect_Earlier_Outputs();
 }
 
 TEST_F(Run_Failures, LookingAtAnInputIsItsOpenFailure) {
