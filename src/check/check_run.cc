@@ -102,19 +102,30 @@ int Check(int argc, const char* const* argv, Out_Buffer& out,
   Mapping_Tables maps;
   if (!Read_Mapping_Files(maps, out, err)) return 2;
   int status = 0;
+  size_t unread = 0;
   Sheet_Tally total;
   for (const std::string& sheet : sheets) {
     Sheet_Tally tally;
     if (!Check_Sheet(sheet, maps, alternate ? 1 : 0, summary_only, out, err,
-                     tally))
+                     tally)) {
       status = 2;
+      ++unread;
+    } else {
+      Add_Tally(total, tally);
+    }
     if (tally.errors > 0 && status == 0) status = 1;
-    Add_Tally(total, tally);
   }
   if (sheets.size() > 1) {
+    // The counts are those of the sheets read.
     Put_Text(out, "total: ");
     Put_Text(out, std::to_string(sheets.size()));
-    Put_Text(out, " sheets, ");
+    Put_Text(out, " sheets");
+    if (unread > 0) {
+      Put_Text(out, " (");
+      Put_Text(out, std::to_string(unread));
+      Put_Text(out, " not read)");
+    }
+    Put_Text(out, ", ");
     Put_Text(out, Tally_Text(total));
     Put_Char(out, '\n');
   }

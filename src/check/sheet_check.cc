@@ -53,6 +53,18 @@ std::vector<std::string_view> Messages_Of(std::string_view log) {
   return messages;
 }
 
+// The summary line of a sheet that could not be read: it never gives counts,
+// so that no survey takes it for a clean sheet.
+void Put_Unread(Out_Buffer& out, const std::string& name, const char* what,
+                const std::string& reason) {
+  Put_Escaped(out, name);
+  Put_Text(out, ": could not be ");
+  Put_Text(out, what);
+  Put_Text(out, ": ");
+  Put_Escaped(out, reason);
+  Put_Char(out, '\n');
+}
+
 bool Is_Amplitude(char letter) {
   return std::string_view("DASB").find(letter) != std::string_view::npos;
 }
@@ -105,13 +117,6 @@ void Check_Line(Sheet_Check& c, std::string_view info) {
   c.log.size = c.catalog.size = 0;
   Dispatch_Line(info, s, c.maps, c.log, c.catalog);
   const std::string_view written = Text_Of(c.catalog);
-  bool rejected = false;  // by a message of its own
-  for (std::string_view message : Messages_Of(Text_Of(c.log))) {
-    ++t.errors;
-    rejected |= message.rfind("Error [Unknown instrument]", 0) != 0;
-    Problem(c, "error", message);
-  }
-
   const long records = std::count(written.begin(), written.end(), '\n');
   if (letter == 'E') {
     ++t.events;
@@ -124,8 +129,15 @@ void Check_Line(Sheet_Check& c, std::string_view info) {
                            " is on no line of station.mapping.out: written "
                            "with network XX");
   }
+  // The warnings first: they say what was read, which the errors judge.
   for (const std::string& text : c.warnings) Problem(c, "warning", text);
   t.warnings += c.warnings.size();
+  bool rejected = false;  // by a message of its own
+  for (std::string_view message : Messages_Of(Text_Of(c.log))) {
+    ++t.errors;
+    rejected |= message.rfind("Error [Unknown instrument]", 0) != 0;
+    Problem(c, "error", message);
+  }
 
   const bool amplitudes = s.Zamp != 0 || s.Namp != 0 || s.Eamp != 0;
   if (!gate_was_open && !rejected && Is_Gated(letter) &&
@@ -172,7 +184,9 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
                  Out_Buffer& err, Sheet_Tally& tally) {
   const int fd = System().Open(name.c_str(), O_RDONLY | O_CLOEXEC, 0);
   if (fd < 0) {
-    Report_Fatal(out, err, kCheck_Program, name, Reason_Of(errno));
+    const std::string reason = Reason_Of(errno);
+    Put_Unread(out, name, "opened", reason);
+    Report_Fatal(out, err, kCheck_Program, name, reason);
     return false;
   }
   Sheet_Check c{name, maps, summary_only ? nullptr : &out, tally, {}, {}, {},
@@ -195,10 +209,15 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
   if (reason.empty() && c.open_event != 0)
     Warn_Unended(c, "before the end of the sheet");
   System().Close(fd);
+  if (!reason.empty()) {
+    // What the lines before the failure had is not the sheet's summary.
+    Put_Unread(out, name, "read", reason);
+    Report_Fatal(out, err, kCheck_Program, name, reason);
+    return false;
+  }
   Put_Escaped(out, name);
   Put_Text(out, ": ");
   Put_Text(out, Tally_Text(tally));
   Put_Char(out, '\n');
-  if (!reason.empty()) Report_Fatal(out, err, kCheck_Program, name, reason);
-  return reason.empty();
+  return true;
 }

@@ -17,7 +17,7 @@ namespace {
 void Warn_Number(const Conversion_State& s, std::string_view field,
                  std::string_view token, float value, int precision,
                  const char* when_zero) {
-  if (token == "-" || Is_Whole_Real(token)) return;
+  if (token == "-" || Is_Decimal(token)) return;
   s.Warnings->push_back(Quoted(field, token) + " read as " +
                         Fixed_Text(value, precision) +
                         (value == 0.0f ? when_zero : ""));
@@ -31,19 +31,31 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   Field_Cursor c = Fields_Of_Sheet_Line(info);
   s.Sta_Name = Next_Field(c);
   s.Instrument = Next_Field(c);
-  std::string_view freq;
+  std::string_view freq, skipped[3];
   if (letter == 'B') freq = Next_Field(c);
-  if (letter == 'D') Next_Field(c);
+  if (letter == 'D') skipped[0] = Next_Field(c);
   std::string_view zamp = Next_Field(c);
-  if (letter == 'D') Next_Field(c);
+  if (letter == 'D') skipped[1] = Next_Field(c);
   std::string_view namp = Next_Field(c);
-  if (letter == 'D') Next_Field(c);
+  if (letter == 'D') skipped[2] = Next_Field(c);
   std::string_view eamp = Next_Field(c);
 
   // A missing token reads as 0: no record for that component.
   s.Zamp = static_cast<float>(Read_Real(zamp));
   s.Namp = static_cast<float>(Read_Real(namp));
   s.Eamp = static_cast<float>(Read_Real(eamp));
+  if (s.Warnings != nullptr && letter == 'D' && namp.empty() &&
+      !skipped[1].empty() && Is_Decimal(skipped[0]) &&
+      Is_Decimal(skipped[1])) {
+    // "D PAS BH 3.5 1.2 0": the five fields of an A line, of which the D
+    // layout skips the first and third amplitudes.
+    s.Warnings->push_back(
+        "the fields are those of an A line, but D reads station instrument x "
+        "Z x N x E: \"" +
+        std::string(skipped[0]) + "\" and \"" + std::string(skipped[1]) +
+        "\" are skipped, and \"" + std::string(zamp) +
+        "\" is read as amplitude Z");
+  }
   if (s.Warnings != nullptr) {
     const char* unwritten = ": no record for it";
     Warn_Number(s, "amplitude Z", zamp, s.Zamp, 2, unwritten);

@@ -16,11 +16,17 @@
 
 namespace {
 
+// How a coordinate token was read, for the sheet checker.
+struct Coordinate_Reading {
+  bool whole = true;           // every character of it, as decimals
+  bool minutes_beyond = false;  // minutes of 60 or more
+};
+
 // A latitude or longitude token in decimal degrees or in the degrees-minutes
 // form DD-MMMM / DDD-MMMM, as degrees (not negated).  A leading sign belongs
-// to the whole value.  Computed in double precision, rounded once.  `whole`,
-// when given, tells whether every character of the token was read.
-float Read_Coordinate(std::string_view token, bool* whole = nullptr) {
+// to the whole value.  Computed in double precision, rounded once.
+float Read_Coordinate(std::string_view token,
+                      Coordinate_Reading* how = nullptr) {
   // A hyphen after the first character marks the degrees-minutes form; a
   // token whose only hyphen is its first character is a negative decimal.
   std::string_view body = token;
@@ -31,22 +37,32 @@ float Read_Coordinate(std::string_view token, bool* whole = nullptr) {
   }
   size_t hyphen = body.find('-');
   if (hyphen == std::string_view::npos) {  // no minutes: they add 0 (-0: +0)
-    if (whole != nullptr) *whole = Is_Whole_Real(token);
+    if (how != nullptr) how->whole = Is_Decimal(token);
     return static_cast<float>(Read_Real(token) + 0.0);
   }
   std::string_view degrees = body.substr(0, hyphen);
   std::string_view minutes = body.substr(hyphen + 1);
-  if (whole != nullptr)
-    *whole = !degrees.empty() && !minutes.empty() && Is_Whole_Real(degrees) &&
-             Is_Whole_Real(minutes);
-  double value = Read_Real(degrees) + Read_Real(minutes) / 60;
+  const double minutes_value = Read_Real(minutes);
+  if (how != nullptr) {
+    how->whole = !degrees.empty() && !minutes.empty() && Is_Decimal(degrees) &&
+                 Is_Decimal(minutes);
+    how->minutes_beyond = minutes_value >= 60;
+  }
+  double value = Read_Real(degrees) + minutes_value / 60;
   return static_cast<float>(negative ? -value : value);
 }
 
-bool Is_Whole_Coordinate(std::string_view token) {
-  bool whole;
-  Read_Coordinate(token, &whole);
-  return whole;
+// The warnings of a latitude or longitude token.
+void Warn_Coordinate(std::vector<std::string>& w, const char* field,
+                     std::string_view token, float written) {
+  Coordinate_Reading how;
+  Read_Coordinate(token, &how);
+  if (!how.whole)
+    w.push_back(Quoted(field, token) + " read as " +
+                Fixed_Text(written, 5, true));
+  else if (how.minutes_beyond)
+    w.push_back(Quoted(field, token) + " has minutes of 60 or more: read as " +
+                Fixed_Text(written, 5, true));
 }
 
 // Reports the first of the fields that the event cannot do without that the
@@ -80,33 +96,31 @@ struct Event_Tokens {
   std::string_view date, time, latitude, longitude, depth, mag;
 };
 
-// What the line gives that is probably misread, for the sheet checker.
+// What the line gives that is probably misread, for the sheet checker;
+// `written`: whether the event's records were written.
 void Warn_Event(const Conversion_State& s, const Event_Tokens& t,
-                const Clock& read) {
+                const Clock& read, bool written) {
   std::vector<std::string>& w = *s.Warnings;
   if (!Is_Whole_Int(t.date.substr(0, 2)) ||
       !Is_Whole_Int(t.date.substr(2, 2)) || !Is_Whole_Int(t.date.substr(4, 2)))
     w.push_back(Quoted("date", t.date) + " read as " + Date_Text(read));
   if (!Is_Whole_Time(t.time))
     w.push_back(Quoted("time", t.time) + " read as " + Time_Text(read));
-  if (!Is_Whole_Coordinate(t.latitude))
-    w.push_back(Quoted("latitude", t.latitude) + " read as " +
-                Fixed_Text(s.Latitude, 5, true));
-  if (!Is_Whole_Coordinate(t.longitude))
-    w.push_back(Quoted("longitude", t.longitude) + " read as " +
-                Fixed_Text(s.Longitude, 5, true));
-  if (!Is_Whole_Real(t.depth))
+  Warn_Coordinate(w, "latitude", t.latitude, s.Latitude);
+  Warn_Coordinate(w, "longitude", t.longitude, s.Longitude);
+  if (!Is_Decimal(t.depth))
     w.push_back(Quoted("depth", t.depth) + " read as " +
                 Fixed_Text(s.Depth, 4));
-  if (!Is_Whole_Real(t.mag))
+  if (!Is_Decimal(t.mag))
     w.push_back(Quoted("magnitude", t.mag) + " read as " +
                 Fixed_Text(s.Mag, 2));
   const Clock now{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   if (Is_Beyond_Calendar(read))
     w.push_back(Quoted("date", t.date) + " is no calendar date: dated " +
                 Date_Text(now));
-  if (Is_Carried(read, now))
-    w.push_back(Quoted("time", t.time) + " carried to " + Clock_Text(now));
+  std::string carried =
+      Carry_Warning(t.time, read, now, written ? &s.C_Second : nullptr);
+  if (!carried.empty()) w.push_back(std::move(carried));
 }
 
 }  // namespace
@@ -146,19 +160,19 @@ void Convert_Event(std::string_view info, Conversion_State& s,
 
   const Clock read{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   Modify_Time(s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second);
-  if (s.Warnings != nullptr)
-    Warn_Event(s, {date, time, latitude, longitude, depth, mag}, read);
   s.Flag = Test_Event(s.EventId, s.Year, s.Month, s.Day, s.Hour, s.Minute,
                       s.Second, s.Latitude, s.Longitude, s.Depth, f_err) != 0;
-  if (!s.Flag) return;
-  if (C_Depth.size() > 8 || std::isinf(s.Depth)) {
+  if (s.Flag && (C_Depth.size() > 8 || std::isinf(s.Depth))) {
     // A depth of 1000 km or more has no room in its eight columns (an
     // infinite one would fit them as "inf", but is no depth either).
     Put_Format(f_err, "\n Error Event %d --- Depth = %f.", s.EventId,
                static_cast<double>(s.Depth));
     s.Flag = 0;
-    return;
   }
+  if (s.Warnings != nullptr)
+    Warn_Event(s, {date, time, latitude, longitude, depth, mag}, read,
+               s.Flag != 0);
+  if (!s.Flag) return;
 
   // "$beg\n$locP%4d%02d%02d%02d%02d%7.7s%+9.5f%+10.5f%8sHRQV "
   // "%4s%3s%10s%7s%7s%7s%7s%c%c%-8s%12s\n" with Year, Month, Day, Hour,

@@ -1,8 +1,9 @@
 // What a converter reads but probably misreads, said in words for the sheet
-// checker: numbers read only in part or not at all, and dates and times
-// beyond the ranges that sheets use, which the normalisation carries into the
-// next unit.  The converters call these only when the conversion state has
-// somewhere to put the words (Conversion_State::Warnings).
+// checker: numbers read only in part, not at all, or in a form that sheets
+// do not use (nan, inf, hexadecimal), and dates and times beyond the ranges
+// that sheets use, which the normalisation carries into the next unit.  The
+// converters call these only when the conversion state has somewhere to put
+// the words (Conversion_State::Warnings).
 #ifndef TREMVERT_RECORDS_MISREADINGS_H_
 #define TREMVERT_RECORDS_MISREADINGS_H_
 
@@ -10,15 +11,20 @@
 #include <string>
 #include <string_view>
 
-// Whether the lenient reading takes every character of the token.
-bool Is_Whole_Real(std::string_view token);
+// Whether the token is a decimal number that the lenient reading takes
+// whole: an optional sign, digits with at most one point, an optional
+// exponent.  "nan", "inf" and hexadecimal numbers read whole too, but are no
+// sheet's numbers.
+bool Is_Decimal(std::string_view token);
+
+// Whether the lenient integer reading takes every character of the token.
 bool Is_Whole_Int(std::string_view token);
 
 // Whether a time token reads whole: two characters of hour and of minute,
-// each read whole, then seconds that read whole or nothing.
+// each read whole, then decimal seconds or nothing.
 bool Is_Whole_Time(std::string_view token);
 
-// `field "token"`.
+// `field "token"`, the token as the sheet has it.
 std::string Quoted(std::string_view field, std::string_view token);
 
 // "%.Pf" / "%+.Pf" of a value as the records write it.
@@ -35,10 +41,15 @@ std::string Date_Text(const Clock& c);
 std::string Time_Text(const Clock& c);
 std::string Clock_Text(const Clock& c);
 
-// A clock time beyond what sheets use (an hour above 24, a minute above 60,
-// seconds of 61 or more, or any of them below zero) that the normalisation
-// carried into another unit.
-bool Is_Carried(const Clock& read, const Clock& normalised);
+// The warning for a clock time beyond what sheets use (an hour above 24, a
+// minute above 60, seconds of 60 or more, or any of them below zero) that
+// the normalisation carried, or the empty text.  It says where the time was
+// carried and, when a record was written (`seconds_text`, the record's
+// seconds text, is then given), what the record holds when its seconds are
+// not those of the carried time, and what that reads as.
+std::string Carry_Warning(std::string_view token, const Clock& read,
+                          const Clock& normalised,
+                          const std::string* seconds_text);
 
 // A month outside 1 to 12, or a day outside its month.
 bool Is_Beyond_Calendar(const Clock& c);

@@ -15,7 +15,13 @@ namespace {
 struct Phase_Fields {
   std::string_view station, instrument, onset, phase, component, time;
   char motion = '\0';
+  // For the sheet checker: the sheet's own tokens of the first motion and of
+  // the time (which differ from the fields when the two are one token), and
+  // the token after the time.
+  std::string_view motion_token, time_token, after_time;
 };
+
+bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
 
 // The seven fields in the layout that F_Flag selects.
 Phase_Fields Scan_Phase(std::string_view info, int F_Flag) {
@@ -27,24 +33,42 @@ Phase_Fields Scan_Phase(std::string_view info, int F_Flag) {
     p.onset = Next_Field(c);
     p.phase = Next_Field(c);
     p.component = Next_Field(c);
-    p.time = Next_Field(c);
+    p.time = p.time_token = Next_Field(c);
+    Field_Cursor motion = c;
+    p.motion_token = p.after_time = Next_Field(motion);
     p.motion = Next_Char(c);
   } else {
     p.component = Next_Field(c);
     p.onset = Next_Field(c);
     p.phase = Next_Field(c);
+    Field_Cursor motion = c;
+    p.motion_token = Next_Field(motion);
     p.motion = Next_Char(c);
     p.time = Next_Field(c);
+    const bool glued = !p.time.empty() && !Is_Field_Space(p.time.data()[-1]);
+    p.time_token = glued ? p.motion_token : p.time;
+    p.after_time = Next_Field(c);
     // A line without its first motion ends with the time: a field that
     // begins with a digit and is the line's last.  Read as motion and time
     // it would give a shifted time; it is the time, with a blank motion.
-    bool glued = !p.time.empty() && !Is_Field_Space(p.time.data()[-1]);
-    if (p.motion >= '0' && p.motion <= '9' && glued && Next_Field(c).empty()) {
+    if (Is_Digit(p.motion) && glued && p.after_time.empty()) {
       p.time = std::string_view(p.time.data() - 1, p.time.size() + 1);
       p.motion = '\0';
     }
   }
   return p;
+}
+
+// Whether the line reads whole in its layout: every field there, a time of
+// decimal digits, and a first motion of one character (in the alternate
+// layout it may stand right before the time, but not as a digit, which
+// belongs to the time).
+bool Reads_Whole(const Phase_Fields& p, int F_Flag) {
+  if (p.station.empty() || p.instrument.empty() || p.onset.empty() ||
+      p.phase.empty() || p.component.empty() || !Is_Whole_Time(p.time))
+    return false;
+  if (F_Flag == 0) return p.motion_token.size() <= 1;
+  return p.motion == '\0' || p.motion_token.size() == 1 || !Is_Digit(p.motion);
 }
 
 // Reports the first field that the reading cannot do without and that the
@@ -84,18 +108,46 @@ char Onset_Letter(std::string_view onset) {
   return onset.size() > 1 ? onset[1] : ' ';
 }
 
-// What the line gives that is probably misread, for the sheet checker.
-void Warn_Phase(const Conversion_State& s, std::string_view time,
-                const Clock& read) {
+// A line that does not read whole in the layout chosen, but does in the
+// other, is in the other layout: that is all there is to say of its fields,
+// all of them being misread.  True when so, with the warning given.
+bool Warn_Layout(const Conversion_State& s, std::string_view info,
+                 const Phase_Fields& p) {
+  const int other = 1 - s.F_Flag;
+  if (Reads_Whole(p, s.F_Flag) || !Reads_Whole(Scan_Phase(info, other), other))
+    return false;
+  s.Warnings->push_back(
+      other == 1 ? "the fields read whole only in the alternate layout (time "
+                   "last): check and convert it with -F"
+                 : "the fields read whole only in the default layout (time "
+                   "before the first motion): check and convert it without "
+                   "-F");
+  return true;
+}
+
+// What the line gives that is probably misread, for the sheet checker;
+// `written`: whether its record was written.
+void Warn_Phase(const Conversion_State& s, std::string_view info,
+                const Phase_Fields& p, const Clock& read, bool written) {
+  if (Warn_Layout(s, info, p)) return;
   std::vector<std::string>& w = *s.Warnings;
-  if (!Is_Whole_Time(time))
-    w.push_back(Quoted("time", time) + " read as " + Time_Text(read));
+  if (p.time.size() == 4 && !p.after_time.empty() && Is_Decimal(p.after_time)) {
+    // "1005 20.25": the seconds stand apart, and the time is read without.
+    const char* begin = p.time.data();
+    const std::string_view split(begin, p.after_time.data() +
+                                            p.after_time.size() - begin);
+    w.push_back(Quoted("time", split) + " is split by a blank: read as " +
+                Time_Text(read));
+  } else if (!Is_Whole_Time(p.time)) {
+    w.push_back(Quoted("time", p.time_token) + " read as " + Time_Text(read));
+  }
   const Clock now{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
-  if (!Is_Carried(read, now)) return;
-  std::string text = Quoted("time", time) + " carried to " + Clock_Text(now);
+  std::string text =
+      Carry_Warning(p.time_token, read, now, written ? &s.C_Second : nullptr);
+  if (text.empty()) return;
   if (Date_Text(now) != Date_Text(read))
     text += ": this reading and the ones after it move to " + Date_Text(now);
-  w.push_back(text);
+  w.push_back(std::move(text));
 }
 
 }  // namespace
@@ -104,7 +156,10 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
                    const Mapping_Tables& maps, Out_Buffer& f_err,
                    Out_Buffer& f_cnss) {
   Phase_Fields p = Scan_Phase(info, s.F_Flag);
-  if (Report_Form(s.EventId, p, s.F_Flag, f_err)) return;
+  if (Report_Form(s.EventId, p, s.F_Flag, f_err)) {
+    if (s.Warnings != nullptr) Warn_Layout(s, info, p);
+    return;
+  }
 
   s.Sta_Name = p.station;
   s.Instrument = p.instrument;
@@ -124,11 +179,11 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
 
   const Clock read{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   Modify_Time(s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second);
-  if (s.Warnings != nullptr) Warn_Phase(s, p.time, read);
-  if (s.Flag == 0) return;
-  if (!Test_Phase(s.EventId, s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second,
-                  f_err))
-    return;
+  const bool written =
+      s.Flag != 0 && Test_Phase(s.EventId, s.Year, s.Month, s.Day, s.Hour,
+                                s.Minute, s.Second, f_err) != 0;
+  if (s.Warnings != nullptr) Warn_Phase(s, info, p, read, written);
+  if (!written) return;
 
   // "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n" with
   // "$pic", Year, Month, Day, Hour, Minute, C_Second, Sta_Name, Network,
