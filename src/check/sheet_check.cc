@@ -124,7 +124,9 @@ void Check_Line(Sheet_Check& c, std::string_view info) {
   }
   if (Is_Reading(letter)) {
     t.readings += records;
-    if (records > 0 && !Is_Station_Listed(c.maps, s.Sta_Name))
+    // The lookup says so: the network of a station that no line lists is
+    // that very text.
+    if (records > 0 && s.n_s.Network.data() == kUnlisted_Network.data())
       c.warnings.push_back(Quoted("station", s.Sta_Name) +
                            " is on no line of station.mapping.out: written "
                            "with network XX");

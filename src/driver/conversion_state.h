@@ -2,14 +2,17 @@
 // time that travel from line to line, and the fields of the current reading.
 // Created with its initial values by the driver and shared by all converters.
 //
-// Text fields are std::string so that a token of any length is held whole;
-// the catalog's column widths are minimums, and a longer value widens its
-// record instead of being cut or written out of bounds.
+// The reading's text fields are views of the line being converted (or of
+// constants such as "Unknown"), valid while that line is converted: a token
+// of any length is held whole, without a copy, and the catalog's column
+// widths are minimums, so a longer value widens its record instead of being
+// cut or written out of bounds.
 #ifndef TREMVERT_DRIVER_CONVERSION_STATE_H_
 #define TREMVERT_DRIVER_CONVERSION_STATE_H_
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "reference/number_seed.h"
@@ -32,7 +35,7 @@ struct Conversion_State {
   float Latitude = 0.0f, Longitude = 0.0f, Depth = 0.0f, Mag = 0.0f;
 
   // Reading.
-  std::string Sta_Name, Instrument, Onset, Phase_Type, Component;
+  std::string_view Sta_Name, Instrument, Onset, Phase_Type, Component;
   char G_Motion = ' ';
   float Zamp = 0.0f, Namp = 0.0f, Eamp = 0.0f, Freq = 0.0f;
 

@@ -23,6 +23,59 @@ void Warn_Number(const Conversion_State& s, std::string_view field,
                         (value == 0.0f ? when_zero : ""));
 }
 
+// The $amp record of one component:
+// "%-4s%4d%02d%02d%.2s%.2s%.7s%-5s%-2s%6s%-3s%3s%-3s%-3s%-4s%c%5s%c%12s\n"
+// with "$amp", Year, Month, Day, "  ", "  ", "       ", Sta_Name, Network,
+// the amplitude "%6.2f", "QV", Number, the channel, "WAS", "mm", '1',
+// C_Freq, ' ', C_EventId.
+void Write_Amp(Out_Buffer& r, const Conversion_State& s, float value,
+               std::string_view channel, std::string_view C_Freq) {
+  char digits[32];
+  char* const end = digits + sizeof digits;
+  const char* amplitude = Fixed_Digits(value, 2, false, end);
+  const bool usual = amplitude != nullptr && end - amplitude <= 6 &&
+                     s.Year >= 1000 && s.Year <= 9999 && s.Month >= 0 &&
+                     s.Month <= 99 && s.Day >= 0 && s.Day <= 99 &&
+                     s.Sta_Name.size() <= 5 && s.n_s.Network.size() <= 2 &&
+                     s.n_s.Number.size() <= 3 && channel.size() <= 3 &&
+                     C_Freq.size() <= 5 &&
+                     s.C_EventId.size() <= kEvent_Id_Width;
+  if (usual) {  // every value fits its columns: 71 of them and the line end
+    char* p = Room_Of_Blanks(r, 72);
+    std::memcpy(p, "$amp", 4);
+    Set_Four_Digits(p + 4, s.Year);
+    Set_Two_Digits(p + 8, s.Month);
+    Set_Two_Digits(p + 10, s.Day);
+    Set_Left(p + 23, s.Sta_Name);
+    Set_Left(p + 28, s.n_s.Network);
+    Set_Right(p + 30, 6, std::string_view(amplitude, end - amplitude));
+    std::memcpy(p + 36, "QV", 2);
+    Set_Right(p + 39, 3, s.n_s.Number);
+    Set_Left(p + 42, channel);
+    std::memcpy(p + 45, "WASmm  1", 8);
+    Set_Right(p + 53, 5, C_Freq);
+    Set_Right(p + 59, kEvent_Id_Width, s.C_EventId);
+    p[71] = '\n';
+    r.size += 72;
+    return;
+  }
+  Put_Left(r, "$amp", 4);
+  Put_Date(r, s.Year, s.Month, s.Day);
+  Put_Blanks(r, 2 + 2 + 7);
+  Put_Left(r, s.Sta_Name, 5);
+  Put_Left(r, s.n_s.Network, 2);
+  Put_Fixed(r, value, 6, 2, false);
+  Put_Left(r, "QV", 3);
+  Put_Right(r, s.n_s.Number, 3);
+  Put_Left(r, channel, 3);
+  Put_Left(r, "WAS", 3);
+  Put_Left(r, "mm", 4);
+  Put_Char(r, '1');
+  Put_Right(r, C_Freq, 5);
+  Put_Char(r, ' ');
+  Put_Record_End(r, s.C_EventId);
+}
+
 }  // namespace
 
 void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
@@ -83,28 +136,10 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   Out_Buffer& r = f_cnss;
   for (const Component_Amplitude& a : components) {
     if (s.Flag == 0 || a.value == 0.0f) continue;
-    std::string comp = a.comp;
+    std::string_view comp = a.comp;
     s.n_s = Get_Number_SEED(maps, s.Sta_Name, s.Instrument, f_err, comp);
     std::string_view channel =
         letter == 'S' ? a.channel_of_S : std::string_view(s.n_s.Seed);
-    // "%-4s%4d%02d%02d%.2s%.2s%.7s%-5s%-2s%6s%-3s%3s%-3s%-3s%-4s%c%5s%c%12s\n"
-    // with "$amp", Year, Month, Day, "  ", "  ", "       ", Sta_Name,
-    // Network, the amplitude "%6.2f", "QV", Number, the channel, "WAS", "mm",
-    // '1', C_Freq, ' ', C_EventId.
-    Put_Left(r, "$amp", 4);
-    Put_Date(r, s.Year, s.Month, s.Day);
-    Put_Blanks(r, 2 + 2 + 7);
-    Put_Left(r, s.Sta_Name, 5);
-    Put_Left(r, s.n_s.Network, 2);
-    Put_Fixed(r, a.value, 6, 2, false);
-    Put_Left(r, "QV", 3);
-    Put_Right(r, s.n_s.Number, 3);
-    Put_Left(r, channel, 3);
-    Put_Left(r, "WAS", 3);
-    Put_Left(r, "mm", 4);
-    Put_Char(r, '1');
-    Put_Right(r, C_Freq, 5);
-    Put_Char(r, ' ');
-    Put_Record_End(r, s.C_EventId);
+    Write_Amp(r, s, a.value, channel, C_Freq);
   }
 }

@@ -14,7 +14,7 @@ constexpr size_t kEvent_Id_Width = 12;
 
 // "%4d%02d%02d": the date columns of $loc, $pic and $amp.
 inline void Put_Date(Out_Buffer& r, int Year, int Month, int Day) {
-  Put_Int(r, Year, 4);
+  Put_Year(r, Year);
   Put_Two_Digits(r, Month);
   Put_Two_Digits(r, Day);
 }

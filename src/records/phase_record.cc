@@ -150,6 +150,59 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
   w.push_back(std::move(text));
 }
 
+// The $pic record: "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n"
+// with "$pic", Year, Month, Day, Hour, Minute, C_Second, Sta_Name, Network,
+// Phase_Type, "QV", Number, Seed, the onset letter, G_Motion, ' ', ' ',
+// C_EventId.
+void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
+  const bool usual = s.Year >= 1000 && s.Year <= 9999 && s.Month >= 0 &&
+                     s.Month <= 99 && s.Day >= 0 && s.Day <= 99 &&
+                     s.Hour >= 0 && s.Hour <= 99 && s.Minute >= 0 &&
+                     s.Minute <= 99 && s.C_Second.size() >= 7 &&
+                     s.Sta_Name.size() <= 5 && s.n_s.Network.size() <= 2 &&
+                     s.Phase_Type.size() <= 8 && s.n_s.Number.size() <= 3 &&
+                     s.n_s.Seed.size() <= 3 &&
+                     s.C_EventId.size() <= kEvent_Id_Width;
+  if (usual) {  // every value fits its columns: 63 of them and the line end
+    char* p = Room_Of_Blanks(r, 64);
+    std::memcpy(p, "$pic", 4);
+    Set_Four_Digits(p + 4, s.Year);
+    Set_Two_Digits(p + 8, s.Month);
+    Set_Two_Digits(p + 10, s.Day);
+    Set_Two_Digits(p + 12, s.Hour);
+    Set_Two_Digits(p + 14, s.Minute);
+    std::memcpy(p + 16, s.C_Second.data(), 7);
+    Set_Left(p + 23, s.Sta_Name);
+    Set_Left(p + 28, s.n_s.Network);
+    Set_Left(p + 30, s.Phase_Type);
+    std::memcpy(p + 38, "QV", 2);
+    Set_Right(p + 41, 3, s.n_s.Number);
+    Set_Right(p + 44, 3, s.n_s.Seed);
+    p[47] = onset;
+    p[48] = s.G_Motion;
+    Set_Right(p + 51, kEvent_Id_Width, s.C_EventId);
+    p[63] = '\n';
+    r.size += 64;
+    return;
+  }
+  Put_Left(r, "$pic", 4);
+  Put_Date(r, s.Year, s.Month, s.Day);
+  Put_Two_Digits(r, s.Hour);
+  Put_Two_Digits(r, s.Minute);
+  Put_Cut(r, s.C_Second, 7);
+  Put_Left(r, s.Sta_Name, 5);
+  Put_Left(r, s.n_s.Network, 2);
+  Put_Left(r, s.Phase_Type, 8);
+  Put_Left(r, "QV", 3);
+  Put_Right(r, s.n_s.Number, 3);
+  Put_Right(r, s.n_s.Seed, 3);
+  Put_Char(r, onset);
+  Put_Char(r, s.G_Motion);
+  Put_Char(r, ' ');
+  Put_Char(r, ' ');
+  Put_Record_End(r, s.C_EventId);
+}
+
 }  // namespace
 
 void Convert_Phase(std::string_view info, Conversion_State& s,
@@ -170,7 +223,7 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
 
   s.G_Motion = (p.motion == 'c' || p.motion == 'd') ? p.motion : ' ';
   char onset = Onset_Letter(s.Onset);
-  if (s.Phase_Type == "-") s.Phase_Type.assign(std::string_view("Unknown"));
+  if (s.Phase_Type == "-") s.Phase_Type = "Unknown";
 
   s.Hour = Read_Int(p.time.substr(0, 2));
   s.Minute = Read_Int(p.time.substr(2, 2));
@@ -185,25 +238,5 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   if (s.Warnings != nullptr) Warn_Phase(s, info, p, read, written);
   if (!written) return;
 
-  // "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n" with
-  // "$pic", Year, Month, Day, Hour, Minute, C_Second, Sta_Name, Network,
-  // Phase_Type, "QV", Number, Seed, the onset letter, G_Motion, ' ', ' ',
-  // C_EventId.
-  Out_Buffer& r = f_cnss;
-  Put_Left(r, "$pic", 4);
-  Put_Date(r, s.Year, s.Month, s.Day);
-  Put_Two_Digits(r, s.Hour);
-  Put_Two_Digits(r, s.Minute);
-  Put_Cut(r, s.C_Second, 7);
-  Put_Left(r, s.Sta_Name, 5);
-  Put_Left(r, s.n_s.Network, 2);
-  Put_Left(r, s.Phase_Type, 8);
-  Put_Left(r, "QV", 3);
-  Put_Right(r, s.n_s.Number, 3);
-  Put_Right(r, s.n_s.Seed, 3);
-  Put_Char(r, onset);
-  Put_Char(r, s.G_Motion);
-  Put_Char(r, ' ');
-  Put_Char(r, ' ');
-  Put_Record_End(r, s.C_EventId);
+  Write_Pic(f_cnss, s, onset);
 }

@@ -4,11 +4,18 @@
 #define TREMVERT_REFERENCE_NUMBER_SEED_H_
 
 #include <string>
+#include <string_view>
+
+// The network code of a station that no mapping line lists: Network is this
+// very text (the same characters, not only equal ones) in that case, which
+// tells it from a mapping line that gives the network code XX.
+inline constexpr std::string_view kUnlisted_Network = "XX";
 
 struct Number_SEED {
-  std::string Number;   // number code ("99" when not found) of the instrument
-  std::string Seed;     // SEED code prefix with the component appended
-  std::string Network;  // network code ("XX" when not found) of the station
+  // Number and Network are views of the mapping text, or of constants.
+  std::string_view Number;  // number code ("99" when not found)
+  std::string Seed;         // SEED code prefix with the component appended
+  std::string_view Network = kUnlisted_Network;  // network code
 };
 
 #endif  // TREMVERT_REFERENCE_NUMBER_SEED_H_

@@ -37,12 +37,26 @@ inline Field_Cursor Fields_Of(std::string_view line) {
 
 // The fields of a sheet line: the text from its third character on (the
 // record letter and the character after it are skipped, whatever they are).
-Field_Cursor Fields_Of_Sheet_Line(std::string_view line);
+inline Field_Cursor Fields_Of_Sheet_Line(std::string_view line) {
+  const char* end = line.data() + line.size();
+  return {line.size() > 2 ? line.data() + 2 : end, end};
+}
 
 // The next token, or an empty view when the line has no more.
-std::string_view Next_Field(Field_Cursor& c);
+inline std::string_view Next_Field(Field_Cursor& c) {
+  const char* p = c.p;
+  while (p < c.end && Is_Field_Space(*p)) ++p;
+  const char* start = p;
+  while (p < c.end && !Is_Field_Space(*p)) ++p;
+  c.p = p;
+  return {start, static_cast<size_t>(p - start)};
+}
 
 // The next character that is not white space, or '\0' when there is none.
-char Next_Char(Field_Cursor& c);
+inline char Next_Char(Field_Cursor& c) {
+  while (c.p < c.end && Is_Field_Space(*c.p)) ++c.p;
+  if (c.p == c.end) return '\0';
+  return *c.p++;
+}
 
 #endif  // TREMVERT_TEXT_FIELDS_H_

@@ -6,52 +6,68 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-// The text of a finite single-precision value below 1e9 with at most five
-// decimals, or 0 for any other value.  value * 10^precision is then exact in
-// double precision (24 + 12 significant bits), so rounding it to the nearest
-// integer, ties to even, is what printf does with the exact decimal
-// expansion; the sign is the value's sign bit, as printf writes -0.00000 for
-// negative zero and for negative values that round to zero.
-size_t Fixed_Text_Of_Float(double value, int precision, bool plus,
-                           char (&text)[32]) {
+// A finite single-precision value below 1e9 times 10^precision (at most
+// 10^5) is exact in double precision (24 + 17 significant bits), so rounding
+// it to the nearest integer, ties to even, is what printf does with the
+// exact decimal expansion; the sign is the value's sign bit, as printf
+// writes -0.00000 for negative zero and for negative values that round to
+// zero.
+char* Fixed_Digits(double value, int precision, bool plus, char* end) {
   static const double kScale[] = {1, 10, 100, 1000, 10000, 100000};
-  if (precision < 0 || precision > 5 || !(std::fabs(value) < 1e9) ||
+  const double magnitude = std::fabs(value);
+  if (precision < 0 || precision > 5 || !(magnitude < 1e9) ||
       static_cast<double>(static_cast<float>(value)) != value)
-    return 0;
-  uint64_t q = static_cast<uint64_t>(
-      std::nearbyint(std::fabs(value) * kScale[precision]));
-  char digits[24];
-  char* end = digits + sizeof digits;
+    return nullptr;
+  const double scaled = magnitude * kScale[precision];  // exact
+  uint64_t q = static_cast<uint64_t>(scaled);
+  const double rest = scaled - static_cast<double>(q);  // exact too
+  if (rest > 0.5 || (rest == 0.5 && (q & 1) != 0)) ++q;
+  // Two digits at a time, from the right.
+  static const char kPairs[] =
+      "0001020304050607080910111213141516171819"
+      "2021222324252627282930313233343536373839"
+      "4041424344454647484950515253545556575859"
+      "6061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
   char* p = end;
-  for (int i = 0; i < precision; ++i, q /= 10)
-    *--p = static_cast<char>('0' + q % 10);
-  if (precision > 0) *--p = '.';
-  do {
+  int fraction = precision;
+  for (; fraction >= 2; fraction -= 2, q /= 100) {
+    p -= 2;
+    std::memcpy(p, kPairs + 2 * (q % 100), 2);
+  }
+  if (fraction == 1) {
     *--p = static_cast<char>('0' + q % 10);
     q /= 10;
-  } while (q != 0);
+  }
+  if (precision > 0) *--p = '.';
+  for (; q >= 100; q /= 100) {
+    p -= 2;
+    std::memcpy(p, kPairs + 2 * (q % 100), 2);
+  }
+  if (q >= 10) {
+    p -= 2;
+    std::memcpy(p, kPairs + 2 * q, 2);
+  } else {
+    *--p = static_cast<char>('0' + q);
+  }
   if (std::signbit(value))
     *--p = '-';
   else if (plus)
     *--p = '+';
-  size_t n = end - p;
-  std::memcpy(text, p, n);
-  return n;
+  return p;
 }
-
-}  // namespace
 
 size_t Format_Fixed(char (&text)[kFixed_Room], double value, size_t width,
                     int precision, bool plus) {
   char quick[32];
-  size_t n = Fixed_Text_Of_Float(value, precision, plus, quick);
-  if (n == 0)
+  char* const end = quick + sizeof quick;
+  const char* start = Fixed_Digits(value, precision, plus, end);
+  if (start == nullptr)
     return std::snprintf(text, kFixed_Room, plus ? "%+*.*f" : "%*.*f",
                          static_cast<int>(width), precision, value);
-  size_t pad = n < width ? width - n : 0;
+  const size_t n = end - start;
+  const size_t pad = n < width ? width - n : 0;
   std::memset(text, ' ', pad);
-  std::memcpy(text + pad, quick, n);
+  std::memcpy(text + pad, start, n);
   return pad + n;
 }

@@ -13,4 +13,10 @@ constexpr size_t kFixed_Room = 400;
 size_t Format_Fixed(char (&text)[kFixed_Room], double value, size_t width,
                     int precision, bool plus);
 
+// The fast path alone: writes "%.Pf" / "%+.Pf" of the value so that it ends
+// at `end`, and returns where it starts; nullptr for a value that the fast
+// path does not take (not single precision, 1e9 or more, not finite) or a
+// precision above 5.  Room for 24 characters before `end` is needed.
+char* Fixed_Digits(double value, int precision, bool plus, char* end);
+
 #endif  // TREMVERT_TEXT_FIXED_POINT_H_

@@ -2,12 +2,12 @@
 #include "text/numbers.h"
 
 #include <charconv>
+#include <cstdint>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "text/fields.h"
 
 namespace {
 
@@ -47,9 +47,45 @@ double Strtod(std::string_view text, size_t& used) {
   return value;
 }
 
+// The exact value of a short plain decimal, which most sheet numbers are, or
+// false.  With at most 2^53 as its digits' integer m and at most 22 digits
+// after the point, m and 10^f are exact doubles and m / 10^f is one division,
+// rounded correctly as strtod rounds: the same double, bit for bit.
+bool Read_Short_Decimal(std::string_view text, double& value) {
+  static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
+                                   1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17,
+                                   1e18, 1e19, 1e20, 1e21, 1e22};
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const bool negative = p < end && *p == '-';
+  if (p < end && (*p == '-' || *p == '+')) ++p;
+  uint64_t m = 0;
+  int digits = 0, fraction = 0;
+  bool point = false;
+  for (; p < end; ++p) {
+    const unsigned d = static_cast<unsigned char>(*p) - '0';
+    if (d < 10) {
+      if (++digits > 19) return false;  // m could overflow 64 bits
+      m = m * 10 + d;
+      fraction += point;
+    } else if (*p == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0 || m > (uint64_t{1} << 53) || fraction > 22) return false;
+  value = static_cast<double>(m) / kPowers[fraction];
+  if (negative) value = -value;
+  return true;
+}
+
 }  // namespace
 
 double Read_Real(std::string_view text) {
+  double value;
+  if (Read_Short_Decimal(text, value)) return value;
   if (Is_Plain_Decimal(text)) {
     // from_chars rounds correctly, as strtod does, but takes no plus sign.
     // Out of range (overflow, or underflow to zero) it leaves the value to
@@ -71,9 +107,8 @@ size_t Real_Length(std::string_view text) {
   return used;
 }
 
-int Read_Int(std::string_view text) {
+int Read_Any_Int(std::string_view text) {
   size_t i = 0;
-  while (i < text.size() && Is_Field_Space(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
@@ -92,7 +127,6 @@ int Read_Int(std::string_view text) {
 
 size_t Int_Length(std::string_view text) {
   size_t i = 0;
-  while (i < text.size() && Is_Field_Space(text[i])) ++i;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   size_t digits = i;
   while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;

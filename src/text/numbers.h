@@ -1,6 +1,7 @@
 // The lenient number conversions of sheet fields, with atof and atoi
-// semantics: leading white space skipped, the longest numeric prefix counts,
-// text without one reads as 0, nothing is reported.
+// semantics: the longest numeric prefix counts, text without one reads as 0,
+// nothing is reported.  The texts are tokens, or parts of tokens, which hold
+// no white space.
 #ifndef TREMVERT_TEXT_NUMBERS_H_
 #define TREMVERT_TEXT_NUMBERS_H_
 
@@ -11,7 +12,17 @@
 double Read_Real(std::string_view text);
 
 // atoi of the text, saturated to the int range.
-int Read_Int(std::string_view text);
+int Read_Any_Int(std::string_view text);
+
+// The same, quickly for the two digits of a date or clock field.
+inline int Read_Int(std::string_view text) {
+  if (text.size() == 2) {
+    const unsigned tens = static_cast<unsigned char>(text[0]) - '0';
+    const unsigned ones = static_cast<unsigned char>(text[1]) - '0';
+    if (tens < 10 && ones < 10) return static_cast<int>(tens * 10 + ones);
+  }
+  return Read_Any_Int(text);
+}
 
 // How many characters of the text Read_Real and Read_Int take: the text's
 // length when all of it is the number, 0 when none of it is.

@@ -2,18 +2,54 @@
 // into an output buffer.  Each Put_ function appends exactly what the printf
 // conversion named beside it produces; the record writers keep their printf
 // format as the reference beside the calls.
+//
+// The usual fields are a few bytes long, so the copies are done here in
+// words rather than through calls to the C library.
 #ifndef TREMVERT_TEXT_RECORD_TEXT_H_
 #define TREMVERT_TEXT_RECORD_TEXT_H_
 
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
 #include "text/output_buffer.h"
 
+// Copies n bytes (the ranges apart), in at most two overlapping moves of a
+// word, half word or quarter word when n is at most 16.
+inline void Copy_Bytes(char* to, const char* from, size_t n) {
+  if (n > 16) {
+    std::memcpy(to, from, n);
+  } else if (n >= 8) {
+    uint64_t a, b;
+    std::memcpy(&a, from, 8);
+    std::memcpy(&b, from + n - 8, 8);
+    std::memcpy(to, &a, 8);
+    std::memcpy(to + n - 8, &b, 8);
+  } else if (n >= 4) {
+    uint32_t a, b;
+    std::memcpy(&a, from, 4);
+    std::memcpy(&b, from + n - 4, 4);
+    std::memcpy(to, &a, 4);
+    std::memcpy(to + n - 4, &b, 4);
+  } else if (n > 0) {
+    to[0] = from[0];
+    to[n / 2] = from[n / 2];
+    to[n - 1] = from[n - 1];
+  }
+}
+
+// n blanks at `to`.
+inline void Fill_Blanks(char* to, size_t n) {
+  static const char kBlanks[] = "                ";  // 16
+  if (n > 16)
+    std::memset(to, ' ', n);
+  else
+    Copy_Bytes(to, kBlanks, n);
+}
+
 // "%s", and a literal.
 inline void Put_Text(Out_Buffer& r, std::string_view s) {
-  if (s.empty()) return;  // an empty view may have no data pointer
-  std::memcpy(Room(r, s.size()), s.data(), s.size());
+  Copy_Bytes(Room(r, s.size()), s.data(), s.size());
   r.size += s.size();
 }
 
@@ -25,20 +61,26 @@ inline void Put_Char(Out_Buffer& r, char c) {
 
 // n blanks.
 inline void Put_Blanks(Out_Buffer& r, size_t n) {
-  std::memset(Room(r, n), ' ', n);
+  Fill_Blanks(Room(r, n), n);
   r.size += n;
 }
 
 // "%Ws": right-aligned, blank-filled to at least `width`.
 inline void Put_Right(Out_Buffer& r, std::string_view s, size_t width) {
-  if (s.size() < width) Put_Blanks(r, width - s.size());
-  Put_Text(r, s);
+  const size_t pad = s.size() < width ? width - s.size() : 0;
+  char* p = Room(r, pad + s.size());
+  Fill_Blanks(p, pad);
+  Copy_Bytes(p + pad, s.data(), s.size());
+  r.size += pad + s.size();
 }
 
 // "%-Ws": left-aligned, blank-filled to at least `width`.
 inline void Put_Left(Out_Buffer& r, std::string_view s, size_t width) {
-  Put_Text(r, s);
-  if (s.size() < width) Put_Blanks(r, width - s.size());
+  const size_t pad = s.size() < width ? width - s.size() : 0;
+  char* p = Room(r, pad + s.size());
+  Copy_Bytes(p, s.data(), s.size());
+  Fill_Blanks(p + s.size(), pad);
+  r.size += pad + s.size();
 }
 
 // "%.Ns": at most `max` characters.
@@ -50,7 +92,59 @@ inline void Put_Cut(Out_Buffer& r, std::string_view s, size_t max) {
 void Put_Int(Out_Buffer& r, int value, size_t width);
 
 // "%02d".
-void Put_Two_Digits(Out_Buffer& r, int value);
+inline void Put_Two_Digits(Out_Buffer& r, int value) {
+  if (value >= 0 && value < 100) {
+    char* p = Room(r, 2);
+    p[0] = static_cast<char>('0' + value / 10);
+    p[1] = static_cast<char>('0' + value % 10);
+    r.size += 2;
+  } else {
+    Put_Int(r, value, 2);  // two characters or more: no zeros to add
+  }
+}
+
+// "%4d" of a year of four digits, or "%Wd" of any value.
+inline void Put_Year(Out_Buffer& r, int value) {
+  if (value >= 1000 && value < 10000) {
+    char* p = Room(r, 4);
+    p[0] = static_cast<char>('0' + value / 1000);
+    p[1] = static_cast<char>('0' + value / 100 % 10);
+    p[2] = static_cast<char>('0' + value / 10 % 10);
+    p[3] = static_cast<char>('0' + value % 10);
+    r.size += 4;
+  } else {
+    Put_Int(r, value, 4);
+  }
+}
+
+// For the records of the usual widths, written over a line of blanks at
+// fixed columns: "%-Ws" and "%Ws" of a text that fits its `width` columns,
+// and "%02d" and "%4d" of values of two and four digits.
+inline void Set_Left(char* field, std::string_view s) {
+  Copy_Bytes(field, s.data(), s.size());
+}
+inline void Set_Right(char* field, size_t width, std::string_view s) {
+  Copy_Bytes(field + width - s.size(), s.data(), s.size());
+}
+inline void Set_Two_Digits(char* p, int value) {
+  p[0] = static_cast<char>('0' + value / 10);
+  p[1] = static_cast<char>('0' + value % 10);
+}
+inline void Set_Four_Digits(char* p, int value) {
+  Set_Two_Digits(p, value / 100);
+  Set_Two_Digits(p + 2, value % 100);
+}
+
+// A line of `n` blanks, n at most 128, with room for n more bytes: the
+// caller fills the columns and adds n to size.
+inline char* Room_Of_Blanks(Out_Buffer& r, size_t n) {
+  static const char kBlanks[129] =
+      "                                                                "
+      "                                                                ";
+  char* p = Room(r, n);
+  std::memcpy(p, kBlanks, n);
+  return p;
+}
 
 // "%W.Pf", or "%+W.Pf" when `plus` is set.
 void Put_Fixed(Out_Buffer& r, double value, size_t width, int precision,

@@ -48,7 +48,9 @@ fi
 command='"$PROGRAM" "$@"'
 [ -f "$case_dir/command" ] && command=$(cat "$case_dir/command")
 export TZ=$(cat "$case_dir/tz" 2>/dev/null || echo UTC)
-(cd "$work" && { [ ! -f "$case_dir/memory" ] || ulimit -v "$(cat "$case_dir/memory")"; } &&
+# Files of at most 256 MB: a fault that writes without end fails the case
+# instead of filling the disk.
+(cd "$work" && ulimit -f 262144 && { [ ! -f "$case_dir/memory" ] || ulimit -v "$(cat "$case_dir/memory")"; } &&
   PROGRAM=$bin bash -c "$command" run "${args[@]}" \
     > "$work/.stdout" 2> "$work/.stderr" < /dev/null)
 echo $? > "$work/.status"

@@ -1,40 +1,155 @@
-// The code lookup's tables: the first line of a station or instrument wins,
-// whatever follows, and a failed read is reported.
+// The mapping tables against a plain search of the file from its first line
+// (the first line that names a station or instrument wins), on random files
+// large enough to be filled in several chunks; the component rule; a failed
+// read.
 #include "reference/code_lookup.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <map>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
-FILE* File_With(const std::string& content) {
+int File_With(const std::string& content) {
   FILE* f = std::tmpfile();
-  std::fputs(content.c_str(), f);
-  std::rewind(f);
-  return f;
+  std::fwrite(content.data(), 1, content.size(), f);
+  std::fflush(f);
+  const int fd = dup(fileno(f));
+  std::fclose(f);
+  lseek(fd, 0, SEEK_SET);
+  return fd;
 }
 
-TEST(CodeLookup, FirstMatchingLineWins) {
+bool Is_Blank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' ||
+         c == '\0';
+}
+
+// The tokens of each line, by a plain reading of the text.
+std::vector<std::vector<std::string>> Lines_Of(const std::string& text) {
+  std::vector<std::vector<std::string>> lines(1);
+  std::string token;
+  for (char c : text + "\n") {
+    if (!Is_Blank(c) && c != '\n') {
+      token += c;
+      continue;
+    }
+    if (!token.empty()) lines.back().push_back(token);
+    token.clear();
+    if (c == '\n') lines.emplace_back();
+  }
+  return lines;
+}
+
+// The values of the first line that lists each name at `key`.
+struct Listing {
+  std::string values[2];
+};
+std::map<std::string, Listing> First_Lines(
+    const std::vector<std::vector<std::string>>& lines, int tokens, int key) {
+  std::map<std::string, Listing> first;
+  for (const auto& line : lines) {
+    if (static_cast<int>(line.size()) <= key) continue;
+    Listing listing;
+    int v = 0;
+    for (int i = 0; i < tokens && i < static_cast<int>(line.size()); ++i)
+      if (i != key) listing.values[v++] = line[i];
+    first.emplace(line[key], listing);  // an earlier line stays
+  }
+  return first;
+}
+
+TEST(CodeLookup, TablesGiveWhatASearchOfTheFileGives) {
+  std::mt19937 random(1975);
+  const char kBlanks[] = {' ', ' ', ' ', '\t', '\r', '\0', '\v', '\f'};
+  for (int round = 0; round < 4; ++round) {
+    const int lines = round < 3 ? 500 : 150000;  // one chunk, and several
+    std::string text;
+    std::vector<std::string> names;
+    for (int i = 0; i < lines; ++i) {
+      const int count = random() % 5;  // blank lines, short lines, extras
+      for (int t = 0; t < count; ++t) {
+        std::string token;
+        if (random() % 3 == 0 && !names.empty())
+          token = names[random() % names.size()];  // a name listed again
+        else
+          for (int n = 1 + random() % (random() % 50 == 0 ? 300 : 6); n > 0; --n)
+            token += "ABCDEFGHIJKLMNOPQRSTUVWXYZabcz0123456789-_"[random() % 42];
+        names.push_back(token);
+        for (int b = random() % 3; b >= 0; --b)
+          text += kBlanks[random() % sizeof kBlanks];
+        text += token;
+      }
+      if (i + 1 < lines || round % 2 == 0) text += '\n';  // last line end
+    }
+    const auto reference = Lines_Of(text);
+    const auto stations = First_Lines(reference, 2, 1);
+    const auto instruments = First_Lines(reference, 3, 0);
+    Mapping_Tables tables;
+    const int station_fd = File_With(text), instrument_fd = File_With(text);
+    ASSERT_EQ(0, Load_Station_Mapping(station_fd, tables));
+    ASSERT_EQ(0, Load_Instrument_Mapping(instrument_fd, tables));
+    close(station_fd);
+    close(instrument_fd);
+    names.push_back("not-listed");
+    names.push_back("");
+    for (const std::string& name : names) {
+      std::string_view got[2];
+      const auto station = stations.find(name);
+      ASSERT_EQ(station != stations.end(),
+                Find_Mapping(tables.stations, name, got))
+          << name;
+      if (station != stations.end()) {
+        EXPECT_EQ(station->second.values[0], got[0]);
+      }
+      const auto instrument = instruments.find(name);
+      ASSERT_EQ(instrument != instruments.end(),
+                Find_Mapping(tables.instruments, name, got))
+          << name;
+      if (instrument != instruments.end()) {
+        EXPECT_EQ(instrument->second.values[0], got[0]);
+        EXPECT_EQ(instrument->second.values[1], got[1]);
+      }
+    }
+  }
+}
+
+TEST(CodeLookup, CodesOfAReading) {
   Mapping_Tables tables;
-  FILE* stations =
-      File_With("NN ABC\nCI ABC\n\tAZ   XYZ   extra\nNN\n\nXX XYZ");
-  FILE* instruments = File_With("ABC 01 BH\nABC 02 HH\nDEF\nDEF 03 SH\n");
-  EXPECT_EQ(0, Load_Station_Mapping(fileno(stations), tables));
-  EXPECT_EQ(0, Load_Instrument_Mapping(fileno(instruments), tables));
+  const int stations = File_With("NN ABC\nCI ABC\n");
+  const int instruments = File_With("ABC 01 BH\nDEF\nGHI 03\n");
+  ASSERT_EQ(0, Load_Station_Mapping(stations, tables));
+  ASSERT_EQ(0, Load_Instrument_Mapping(instruments, tables));
+  close(stations);
+  close(instruments);
   Out_Buffer log;
-  std::string comp = "NEZ";
+  std::string_view comp = "NEZ";
   Number_SEED codes = Get_Number_SEED(tables, "ABC", "ABC", log, comp);
+  EXPECT_EQ("N", comp);
   EXPECT_EQ("NN", codes.Network);
   EXPECT_EQ("01", codes.Number);
   EXPECT_EQ("BHN", codes.Seed);
+  comp = "EZ";
   codes = Get_Number_SEED(tables, "XYZ", "DEF", log, comp);
-  EXPECT_EQ("AZ", codes.Network);
-  EXPECT_EQ("99", codes.Number);  // the first DEF line has no codes
+  EXPECT_EQ("E", comp);
+  EXPECT_EQ(kUnlisted_Network.data(), codes.Network.data());
+  EXPECT_EQ("99", codes.Number);  // the DEF line has no codes
+  EXPECT_EQ("", codes.Seed);
+  comp = "ZN";
+  codes = Get_Number_SEED(tables, "ABC", "GHI", log, comp);
+  EXPECT_EQ("03", codes.Number);
   EXPECT_EQ("", codes.Seed);
   EXPECT_EQ(0u, log.size);
-  for (FILE* f : {stations, instruments}) std::fclose(f);
+  codes = Get_Number_SEED(tables, "ABC", "-", log, comp);
+  EXPECT_EQ(0u, log.size);
+  codes = Get_Number_SEED(tables, "ABC", "LP", log, comp);
+  EXPECT_EQ("\n Error [Unknown instrument] : LP.", Text_Of(log));
 }
 
 TEST(CodeLookup, ReadErrorIsReported) {

@@ -101,6 +101,10 @@ TEST(Reading, LikeStrtod) {
         std::string(".5"), std::string("+."), std::string("1.2.3"),
         std::string("--1"), std::string("1e400"), std::string("0x1p-149"),
         std::string("-nan(1)"), std::string("INF"), std::string(""),
+        std::string("9007199254740992"), std::string("9007199254740993"),
+        std::string("-0.9007199254740993"), std::string("1.0000000000000000000001"),
+        std::string("0.00000000000000000000012"), std::string("-0"),
+        std::string("12345678901234567890"), std::string("."),
         "1" + zeros, "-0." + zeros + "1", "0.000" + zeros})
     Expect_Like_Strtod(token);
   EXPECT_EQ(INT_MAX, Read_Int("99999999999"));

@@ -1,0 +1,44 @@
+// A mapping file held in memory, with a flat table of the first line of each
+// name, so that a lookup costs the same whatever the file's length, and
+// loading a file of millions of lines costs little more than reading it.
+//
+// The file's text is read once into one buffer, and each line that names
+// something is rewritten in place, shorter or as long, as one record: its
+// tokens joined by '\0' and ended by '\n' ("NN\0ABC\n"), so that a lookup
+// compares the name where it stands and takes the values as views of the
+// text.  The table is an open-addressing hash table of 64-bit slots, each the
+// offset of a name (plus one; 0 is an empty slot) and 24 bits of its hash,
+// which spare most comparisons of names that do not match.
+#ifndef TREMVERT_REFERENCE_MAPPING_TABLE_H_
+#define TREMVERT_REFERENCE_MAPPING_TABLE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+struct Mapping_Table {
+  struct Free {
+    void operator()(void* p) const { std::free(p); }
+  };
+  std::unique_ptr<char, Free> text;  // the records, then what is left
+  size_t size = 0;
+  std::unique_ptr<uint64_t, Free> slots;
+  uint64_t capacity = 0;  // slots; 0 when the file names nothing
+};
+
+// Reads the file open on `fd` into the table.  Of each line's tokens (runs
+// of characters that are not white space, NUL included) the first `tokens`
+// count: the token at `key` is the name and the others are its values, in
+// order; a line without the name lists nothing, and the first line of a name
+// wins.  The name is the first or second token (`key` 0 or 1).  Returns 0, or the errno of a failed read.  Throws std::bad_alloc
+// when the file does not fit in memory.
+int Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t);
+
+// The values of the line that lists `name` (views of the table's text, empty
+// for the values that the line lacks), or false when no line lists it.
+bool Find_Mapping(const Mapping_Table& t, std::string_view name,
+                  std::string_view values[2]);
+
+#endif  // TREMVERT_REFERENCE_MAPPING_TABLE_H_

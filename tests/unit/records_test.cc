@@ -1,0 +1,153 @@
+// The $pic and $amp records, written through their fast path for the usual
+// widths or through the Put_ helpers for wider values, against snprintf with
+// the records' printf formats, on random readings of every width.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <random>
+#include <vector>
+#include <string>
+
+#include "driver/conversion_state.h"
+#include "records/amplitude_record.h"
+#include "records/phase_record.h"
+#include "reference/code_lookup.h"
+
+namespace {
+
+std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Printf(const char* format, ...) {
+  char text[4096];
+  va_list args;
+  va_start(args, format);
+  const int n = std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  return std::string(text, n);
+}
+
+int Descriptor_Of(const std::string& content) {
+  FILE* f = std::tmpfile();
+  std::fputs(content.c_str(), f);
+  std::fflush(f);
+  const int fd = dup(fileno(f));
+  std::fclose(f);
+  lseek(fd, 0, SEEK_SET);
+  return fd;
+}
+
+class Records : public testing::Test {
+ protected:
+  void SetUp() override {
+    const int stations = Descriptor_Of("NN ABC\nLONGNET SIXCHR\n");
+    const int instruments =
+        Descriptor_Of("ABC 01 BH\nWIDE 12345 LONGPRE\nNOSEED 7\n");
+    ASSERT_EQ(0, Load_Station_Mapping(stations, maps_));
+    ASSERT_EQ(0, Load_Instrument_Mapping(instruments, maps_));
+    close(stations);
+    close(instruments);
+    Open_Out_Buffer(log_, -1, 0);
+    Open_Out_Buffer(catalog_, -1, 0);
+  }
+
+  std::string Pick(const std::vector<std::string>& choices) {
+    return choices[random_() % choices.size()];
+  }
+
+  std::mt19937 random_{1965};
+  Mapping_Tables maps_;
+  Out_Buffer log_, catalog_;
+};
+
+TEST_F(Records, PicLikePrintf) {
+  int written = 0;
+  for (int i = 0; i < 20000; ++i) {
+    Conversion_State s;
+    s.Flag = 1;
+    s.Year = 1965, s.Month = 3, s.Day = 7;
+    const std::string station = Pick({"ABC", "SIXCHR", "XYZ", "ABCDEFGH", "Q"});
+    const std::string instrument = Pick({"ABC", "WIDE", "NOSEED", "-", "ZZ"});
+    const std::string onset = Pick({"(e)", "i", "(", "E", "(x)yz"});
+    const std::string phase = Pick({"Pn", "-", "PKPPKPPKP", "S", "Lg"});
+    const std::string component = Pick({"Z", "NEZ", "EZ", "ZN", "LONGCOMP"});
+    const std::string seconds = Pick({"20.25", "05", "75.5", "", "9.99999",
+                                      "123.5", "-1.5", "1e3", "0.0001"});
+    const std::string motion = Pick({"c", "d", "+", "D"});
+    const std::string line = "P " + station + " " + instrument + " " + onset +
+                             " " + phase + " " + component + " " +
+                             Printf("%02d%02d", static_cast<int>(random_() % 25),
+                                    static_cast<int>(random_() % 61)) +
+                             seconds + " " + motion + "\n";
+    catalog_.size = log_.size = 0;
+    Convert_Phase(line, s, maps_, log_, catalog_);
+    if (catalog_.size == 0) continue;
+    ++written;
+    const char onset_letter =
+        onset[0] != '(' ? onset[0] : onset.size() > 1 ? onset[1] : ' ';
+    EXPECT_EQ(Printf("%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%"
+                     "c%12s\n",
+                     "$pic", s.Year, s.Month, s.Day, s.Hour, s.Minute,
+                     s.C_Second.c_str(), std::string(s.Sta_Name).c_str(),
+                     std::string(s.n_s.Network).c_str(),
+                     std::string(s.Phase_Type).c_str(), "QV",
+                     std::string(s.n_s.Number).c_str(), s.n_s.Seed.c_str(),
+                     onset_letter, s.G_Motion, ' ', ' ', s.C_EventId.c_str()),
+              Text_Of(catalog_))
+        << line;
+  }
+  EXPECT_GT(written, 10000);
+}
+
+TEST_F(Records, AmpLikePrintf) {
+  int written = 0;
+  for (int i = 0; i < 20000; ++i) {
+    Conversion_State s;
+    s.Flag = 1;
+    s.Year = 1975, s.Month = 12, s.Day = 31;
+    const char letter = "DASB"[random_() % 4];
+    const std::string station = Pick({"ABC", "SIXCHR", "XYZ", "ABCDEFGH"});
+    const std::string instrument = Pick({"ABC", "WIDE", "NOSEED", "-", "ZZ"});
+    std::string amplitudes[3];
+    for (std::string& a : amplitudes)
+      a = Pick({"0", "1.115", "-0.5", "999.994", "999.995", "-99.999",
+                "12345.5", "0.004", "1e30", "nan", "x"});
+    const std::string frequency = Pick({"1.2", "0", "9.9995", "10", "-1"});
+    std::string line(1, letter);
+    line += " " + station + " " + instrument;
+    if (letter == 'B') line += " " + frequency;
+    for (const std::string& a : amplitudes)
+      line += (letter == 'D' ? " x " : " ") + a;
+    line += "\n";
+    catalog_.size = log_.size = 0;
+    Convert_Amplitude(line, letter, s, maps_, log_, catalog_);
+    std::string expected;
+    const std::string freq_text =
+        letter == 'B' && s.Freq != 0.0f
+            ? Printf("%5.3f", static_cast<double>(s.Freq))
+            : "     ";
+    const float values[] = {s.Zamp, s.Namp, s.Eamp};
+    for (int c = 0; c < 3; ++c) {
+      if (values[c] == 0.0f) continue;
+      const std::string comp(1, "ZNE"[c]);
+      std::string number = "99", seed;
+      if (instrument == "ABC") number = "01", seed = "BH" + comp;
+      if (instrument == "WIDE") number = "12345", seed = "LONGPRE" + comp;
+      if (instrument == "NOSEED") number = "7";
+      const std::string channel = letter == 'S' ? "EL" + comp : seed;
+      expected += Printf(
+          "%-4s%4d%02d%02d%.2s%.2s%.7s%-5s%-2s%6s%-3s%3s%-3s%-3s%-4s%c%5s%c%"
+          "12s\n",
+          "$amp", s.Year, s.Month, s.Day, "  ", "  ", "       ",
+          station.c_str(), std::string(s.n_s.Network).c_str(),
+          Printf("%6.2f", static_cast<double>(values[c])).c_str(), "QV",
+          number.c_str(), channel.c_str(), "WAS", "mm", '1',
+          freq_text.c_str(), ' ', s.C_EventId.c_str());
+    }
+    written += !expected.empty();
+    EXPECT_EQ(expected, Text_Of(catalog_)) << line;
+  }
+  EXPECT_GT(written, 10000);
+}
+
+}  // namespace
