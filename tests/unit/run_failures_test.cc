@@ -154,12 +154,17 @@ class Run_Failures : public testing::Test {
     Open_Out_Buffer(out_buffer, -1, 1 << 16);
     Open_Out_Buffer(err_buffer, -1, 1 << 16);
     const char* argv[] = {"Tremvert", "case"};
+    const int first_free = dup(0);  // the lowest descriptor not in use
+    close(first_free);
     allocations_to_failure = nth_allocation;
     const int status = program(2, argv, out_buffer, err_buffer);
     injected = nth_allocation != 0 && allocations_to_failure == 0;
     allocations_to_failure = 0;
     out = Text_Of(out_buffer);
     err = Text_Of(err_buffer);
+    const int after = dup(0);  // no descriptor left open by the run
+    close(after);
+    EXPECT_EQ(first_free, after);
     return status;
   }
   int Convert(long nth_allocation = 0) {
