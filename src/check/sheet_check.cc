@@ -191,6 +191,10 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
     Report_Fatal(out, err, kCheck_Program, name, reason);
     return false;
   }
+  struct Closer {  // whichever way the check ends, a lack of memory included
+    int fd;
+    ~Closer() { System().Close(fd); }
+  } closer{fd};
   Sheet_Check c{name, maps, summary_only ? nullptr : &out, tally, {}, {}, {},
                 {}};
   c.state.F_Flag = F_Flag;
@@ -210,7 +214,6 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
   }
   if (reason.empty() && c.open_event != 0)
     Warn_Unended(c, "before the end of the sheet");
-  System().Close(fd);
   if (!reason.empty()) {
     // What the lines before the failure had is not the sheet's summary.
     Put_Unread(out, name, "read", reason);

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "records/seconds_text.h"
 #include "reference/number_seed.h"
 
 struct Conversion_State {
@@ -29,7 +30,7 @@ struct Conversion_State {
   // Date and time of the current event or reading, normalised in place.
   int32_t Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0;
   float Second = 0.0f;
-  std::string C_Second;  // the seconds text of the latest event or reading
+  Seconds_Text C_Second;  // the seconds text of the latest event or reading
 
   // Event origin.
   float Latitude = 0.0f, Longitude = 0.0f, Depth = 0.0f, Mag = 0.0f;

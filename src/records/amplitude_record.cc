@@ -29,11 +29,14 @@ void Warn_Number(const Conversion_State& s, std::string_view field,
 // the amplitude "%6.2f", "QV", Number, the channel, "WAS", "mm", '1',
 // C_Freq, ' ', C_EventId.
 void Write_Amp(Out_Buffer& r, const Conversion_State& s, float value,
-               std::string_view channel, std::string_view C_Freq) {
+               const Seed_Code& channel, std::string_view C_Freq) {
   char digits[32];
   char* const end = digits + sizeof digits;
-  const char* amplitude = Fixed_Digits(value, 2, false, end);
-  const bool usual = amplitude != nullptr && end - amplitude <= 6 &&
+  const char* start = Fixed_Digits(value, 2, false, end);
+  const std::string_view amplitude =
+      start != nullptr ? std::string_view(start, end - start)
+                       : std::string_view();
+  const bool usual = start != nullptr && amplitude.size() <= 6 &&
                      s.Year >= 1000 && s.Year <= 9999 && s.Month >= 0 &&
                      s.Month <= 99 && s.Day >= 0 && s.Day <= 99 &&
                      s.Sta_Name.size() <= 5 && s.n_s.Network.size() <= 2 &&
@@ -48,10 +51,11 @@ void Write_Amp(Out_Buffer& r, const Conversion_State& s, float value,
     Set_Two_Digits(p + 10, s.Day);
     Set_Left(p + 23, s.Sta_Name);
     Set_Left(p + 28, s.n_s.Network);
-    Set_Right(p + 30, 6, std::string_view(amplitude, end - amplitude));
+    Set_Right(p + 30, 6, amplitude);
     std::memcpy(p + 36, "QV", 2);
     Set_Right(p + 39, 3, s.n_s.Number);
-    Set_Left(p + 42, channel);
+    Set_Left(p + 42, channel.prefix);
+    Set_Left(p + 42 + channel.prefix.size(), channel.component);
     std::memcpy(p + 45, "WASmm  1", 8);
     Set_Right(p + 53, 5, C_Freq);
     Set_Right(p + 59, kEvent_Id_Width, s.C_EventId);
@@ -67,7 +71,7 @@ void Write_Amp(Out_Buffer& r, const Conversion_State& s, float value,
   Put_Fixed(r, value, 6, 2, false);
   Put_Left(r, "QV", 3);
   Put_Right(r, s.n_s.Number, 3);
-  Put_Left(r, channel, 3);
+  Put_Left(r, channel.prefix, channel.component, 3);
   Put_Left(r, "WAS", 3);
   Put_Left(r, "mm", 4);
   Put_Char(r, '1');
@@ -138,8 +142,8 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
     if (s.Flag == 0 || a.value == 0.0f) continue;
     std::string_view comp = a.comp;
     s.n_s = Get_Number_SEED(maps, s.Sta_Name, s.Instrument, f_err, comp);
-    std::string_view channel =
-        letter == 'S' ? a.channel_of_S : std::string_view(s.n_s.Seed);
+    const Seed_Code channel =
+        letter == 'S' ? Seed_Code{a.channel_of_S, {}} : s.n_s.Seed;
     Write_Amp(r, s, a.value, channel, C_Freq);
   }
 }

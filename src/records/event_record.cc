@@ -119,7 +119,8 @@ void Warn_Event(const Conversion_State& s, const Event_Tokens& t,
     w.push_back(Quoted("date", t.date) + " is no calendar date: dated " +
                 Date_Text(now));
   std::string carried =
-      Carry_Warning(t.time, read, now, written ? &s.C_Second : nullptr);
+      Carry_Warning(t.time, read, now,
+                    written ? std::string_view(s.C_Second) : std::string_view());
   if (!carried.empty()) w.push_back(std::move(carried));
 }
 

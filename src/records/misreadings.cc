@@ -55,17 +55,17 @@ std::string Clock_Text(const Clock& c) {
 
 std::string Carry_Warning(std::string_view token, const Clock& read,
                           const Clock& normalised,
-                          const std::string* seconds_text) {
+                          std::string_view seconds_text) {
   const bool beyond = read.Hour < 0 || read.Hour > 24 || read.Minute < 0 ||
                       read.Minute > 60 || read.Second < 0.0f ||
                       read.Second >= 60.0f;
   const std::string carried = Clock_Text(normalised);
   if (!beyond || carried == Clock_Text(read)) return {};
   std::string text = Quoted("time", token) + " carried to " + carried;
-  if (seconds_text == nullptr) return text;
+  if (seconds_text.empty()) return text;
   // The record holds the carried hour and minute, but the seconds as read
   // (at most seven characters of them): read back, they may say another time.
-  const std::string written = seconds_text->substr(0, 7);
+  const std::string written(seconds_text.substr(0, 7));
   Clock back = normalised;
   back.Second = static_cast<float>(Read_Real(written));
   Modify_Time(back.Year, back.Month, back.Day, back.Hour, back.Minute,

@@ -45,11 +45,11 @@ std::string Clock_Text(const Clock& c);
 // minute above 60, seconds of 60 or more, or any of them below zero) that
 // the normalisation carried, or the empty text.  It says where the time was
 // carried and, when a record was written (`seconds_text`, the record's
-// seconds text, is then given), what the record holds when its seconds are
-// not those of the carried time, and what that reads as.
+// seconds text, is then not empty), what the record holds when its seconds
+// are not those of the carried time, and what that reads as.
 std::string Carry_Warning(std::string_view token, const Clock& read,
                           const Clock& normalised,
-                          const std::string* seconds_text);
+                          std::string_view seconds_text);
 
 // A month outside 1 to 12, or a day outside its month.
 bool Is_Beyond_Calendar(const Clock& c);

@@ -76,23 +76,22 @@ bool Reads_Whole(const Phase_Fields& p, int F_Flag) {
 // line can be converted.
 bool Report_Form(int EventId, const Phase_Fields& p, int F_Flag,
                  Out_Buffer& f_err) {
-  struct Named {
-    const char* name;
-    std::string_view text;
-  };
-  const Named in_default[] = {
-      {"Station", p.station}, {"Instrument", p.instrument}, {"Onset", p.onset},
-      {"Phase", p.phase},     {"Component", p.component},   {"Time", p.time}};
-  const Named in_alternate[] = {
-      {"Station", p.station},     {"Instrument", p.instrument},
-      {"Component", p.component}, {"Onset", p.onset},
-      {"Phase", p.phase},         {"Time", p.time}};
-  for (const Named& field : F_Flag == 0 ? in_default : in_alternate) {
-    if (field.text.empty()) {
-      Put_Format(f_err, "\n Error Phase %d --- %s missing.", EventId,
-                 field.name);
-      return true;
-    }
+  const char* missing = nullptr;
+  if (p.station.empty())
+    missing = "Station";
+  else if (p.instrument.empty())
+    missing = "Instrument";
+  else if (F_Flag == 0 ? p.onset.empty() : p.component.empty())
+    missing = F_Flag == 0 ? "Onset" : "Component";
+  else if (F_Flag == 0 ? p.phase.empty() : p.onset.empty())
+    missing = F_Flag == 0 ? "Phase" : "Onset";
+  else if (F_Flag == 0 ? p.component.empty() : p.phase.empty())
+    missing = F_Flag == 0 ? "Component" : "Phase";
+  else if (p.time.empty())
+    missing = "Time";
+  if (missing != nullptr) {
+    Put_Format(f_err, "\n Error Phase %d --- %s missing.", EventId, missing);
+    return true;
   }
   if (p.time.size() >= 4) return false;
   Put_Format(f_err, "\n Error Phase %d --- Time = ", EventId);
@@ -143,7 +142,8 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
   }
   const Clock now{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   std::string text =
-      Carry_Warning(p.time_token, read, now, written ? &s.C_Second : nullptr);
+      Carry_Warning(p.time_token, read, now,
+                    written ? std::string_view(s.C_Second) : std::string_view());
   if (text.empty()) return;
   if (Date_Text(now) != Date_Text(read))
     text += ": this reading and the ones after it move to " + Date_Text(now);
@@ -158,7 +158,7 @@ void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
   const bool usual = s.Year >= 1000 && s.Year <= 9999 && s.Month >= 0 &&
                      s.Month <= 99 && s.Day >= 0 && s.Day <= 99 &&
                      s.Hour >= 0 && s.Hour <= 99 && s.Minute >= 0 &&
-                     s.Minute <= 99 && s.C_Second.size() >= 7 &&
+                     s.Minute <= 99 && s.C_Second.size >= 7 &&
                      s.Sta_Name.size() <= 5 && s.n_s.Network.size() <= 2 &&
                      s.Phase_Type.size() <= 8 && s.n_s.Number.size() <= 3 &&
                      s.n_s.Seed.size() <= 3 &&
@@ -171,13 +171,14 @@ void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
     Set_Two_Digits(p + 10, s.Day);
     Set_Two_Digits(p + 12, s.Hour);
     Set_Two_Digits(p + 14, s.Minute);
-    std::memcpy(p + 16, s.C_Second.data(), 7);
+    std::memcpy(p + 16, s.C_Second.text, 7);
     Set_Left(p + 23, s.Sta_Name);
     Set_Left(p + 28, s.n_s.Network);
     Set_Left(p + 30, s.Phase_Type);
     std::memcpy(p + 38, "QV", 2);
     Set_Right(p + 41, 3, s.n_s.Number);
-    Set_Right(p + 44, 3, s.n_s.Seed);
+    Set_Left(p + 47 - s.n_s.Seed.size(), s.n_s.Seed.prefix);  // "%3s"
+    Set_Left(p + 47 - s.n_s.Seed.component.size(), s.n_s.Seed.component);
     p[47] = onset;
     p[48] = s.G_Motion;
     Set_Right(p + 51, kEvent_Id_Width, s.C_EventId);
@@ -195,7 +196,7 @@ void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
   Put_Left(r, s.Phase_Type, 8);
   Put_Left(r, "QV", 3);
   Put_Right(r, s.n_s.Number, 3);
-  Put_Right(r, s.n_s.Seed, 3);
+  Put_Right(r, s.n_s.Seed.prefix, s.n_s.Seed.component, 3);
   Put_Char(r, onset);
   Put_Char(r, s.G_Motion);
   Put_Char(r, ' ');

@@ -38,6 +38,6 @@ Number_SEED Get_Number_SEED(const Mapping_Tables& tables, std::string_view Stat,
     return codes;
   }
   if (!listed[0].empty()) codes.Number = listed[0];
-  if (!listed[1].empty()) codes.Seed.assign(listed[1]).append(Comp);
+  if (!listed[1].empty()) codes.Seed = {listed[1], Comp};
   return codes;
 }

@@ -254,8 +254,9 @@ int Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t) {
   size_t records = 0;
   for (const char* p = text; p < records_end; ++p) records += *p == '\n';
   if (records == 0) return 0;
-  // At most four fifths of the slots full: few probes, little memory.
-  t.capacity = records + records / 4 + 1;
+  // Half the slots full, for few probes; at most four fifths for a large
+  // file, for little memory.
+  t.capacity = records < (1 << 20) ? 2 * records + 1 : records + records / 4 + 1;
   if (t.capacity >= (uint64_t{1} << 32)) throw std::bad_alloc();
   t.slots.reset(
       static_cast<uint64_t*>(Allocate(t.capacity * sizeof(uint64_t), true)));

@@ -11,10 +11,20 @@
 // tells it from a mapping line that gives the network code XX.
 inline constexpr std::string_view kUnlisted_Network = "XX";
 
+// The SEED channel code: the instrument's SEED code prefix with the
+// reading's component appended, kept as the two views, which is what a
+// record needs to write it.  Empty when the instrument has no prefix.
+struct Seed_Code {
+  std::string_view prefix, component;
+  size_t size() const { return prefix.size() + component.size(); }
+  std::string Text() const { return std::string(prefix) += component; }
+};
+
 struct Number_SEED {
-  // Number and Network are views of the mapping text, or of constants.
+  // Views of the mapping text or of constants, and of the component that
+  // the lookup was given (valid while its line is converted).
   std::string_view Number;  // number code ("99" when not found)
-  std::string Seed;         // SEED code prefix with the component appended
+  Seed_Code Seed;           // SEED code prefix with the component appended
   std::string_view Network = kUnlisted_Network;  // network code
 };
 

@@ -42,6 +42,12 @@ int32_t Whole_Seconds(float Second) {
   return static_cast<int32_t>(Second);
 }
 
+int Days_In_Month(int64_t year, int32_t month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return kDays[month - 1] + (month == 2 && leap);
+}
+
 }  // namespace
 
 void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,
@@ -52,6 +58,24 @@ void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,
       Second >= 0.0f && Second < 60.0f && !std::signbit(Second) && Month >= 1 &&
       Month <= 12 && Day >= 1 && Day <= 28)
     return;
+
+  // A calendar date whose clock time carries no further than its own day
+  // (seconds of 60 and more, minutes of 60 and more, most often): the date
+  // stays, and the time is what the arithmetic below would give.
+  const int32_t whole_seconds = Whole_Seconds(Second);
+  if (Month >= 1 && Month <= 12 && Day >= 1 &&
+      Day <= Days_In_Month(Year, Month) && Hour != 24 &&
+      int64_t{Year} - 1900 >= INT_MIN) {
+    const int64_t in_day =
+        int64_t{Hour} * 3600 + int64_t{Minute} * 60 + whole_seconds;
+    if (in_day >= 0 && in_day < 86400) {
+      const float sec_f = Second - static_cast<float>(whole_seconds);
+      Hour = static_cast<int32_t>(in_day / 3600);
+      Minute = static_cast<int32_t>(in_day / 60 % 60);
+      Second = static_cast<float>(in_day % 60) + sec_f;
+      return;
+    }
+  }
 
   int64_t hour = Hour;
   int64_t day = Day;

@@ -7,6 +7,7 @@
 #ifndef TREMVERT_TEXT_FIELDS_H_
 #define TREMVERT_TEXT_FIELDS_H_
 
+#include <cassert>
 #include <string_view>
 
 // White space between fields: blank, tab, line end, carriage return, vertical
@@ -22,7 +23,10 @@ struct Field_Space_Table {
 inline constexpr Field_Space_Table kField_Space;
 
 inline bool Is_Field_Space(char c) {
-  return kField_Space.space[static_cast<unsigned char>(c)];
+  // Every white space byte is a control character or the blank: one
+  // comparison settles the printable bytes that make up most of a line.
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u <= ' ' && kField_Space.space[u];
 }
 
 // A position in a line, moving forward as fields are taken.
@@ -37,7 +41,9 @@ inline Field_Cursor Fields_Of(std::string_view line) {
 
 // The fields of a sheet line: the text from its third character on (the
 // record letter and the character after it are skipped, whatever they are).
+// The line ends with its line end, as the line reader gives every line.
 inline Field_Cursor Fields_Of_Sheet_Line(std::string_view line) {
+  assert(!line.empty() && line.back() == '\n');
   const char* end = line.data() + line.size();
   return {line.size() > 2 ? line.data() + 2 : end, end};
 }
@@ -47,7 +53,8 @@ inline std::string_view Next_Field(Field_Cursor& c) {
   const char* p = c.p;
   while (p < c.end && Is_Field_Space(*p)) ++p;
   const char* start = p;
-  while (p < c.end && !Is_Field_Space(*p)) ++p;
+  if (p < c.end)
+    while (!Is_Field_Space(*p)) ++p;  // the line end stops it at the latest
   c.p = p;
   return {start, static_cast<size_t>(p - start)};
 }

@@ -60,22 +60,23 @@ bool Read_Short_Decimal(std::string_view text, double& value) {
   const char* const end = p + text.size();
   const bool negative = p < end && *p == '-';
   if (p < end && (*p == '-' || *p == '+')) ++p;
+  // The digits, in 64 bits: more than 19 of them may wrap around, and are
+  // then left to the general path, as are the other forms.
   uint64_t m = 0;
-  int digits = 0, fraction = 0;
-  bool point = false;
-  for (; p < end; ++p) {
-    const unsigned d = static_cast<unsigned char>(*p) - '0';
-    if (d < 10) {
-      if (++digits > 19) return false;  // m could overflow 64 bits
+  const char* const whole = p;
+  for (unsigned d; p < end && (d = static_cast<unsigned char>(*p) - '0') < 10; ++p)
+    m = m * 10 + d;
+  size_t digits = p - whole, fraction = 0;
+  if (p < end && *p == '.') {
+    const char* const after_point = ++p;
+    for (unsigned d; p < end && (d = static_cast<unsigned char>(*p) - '0') < 10; ++p)
       m = m * 10 + d;
-      fraction += point;
-    } else if (*p == '.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
+    fraction = p - after_point;
+    digits += fraction;
   }
-  if (digits == 0 || m > (uint64_t{1} << 53) || fraction > 22) return false;
+  if (p != end || digits == 0 || digits > 19 || m > (uint64_t{1} << 53) ||
+      fraction > 22)
+    return false;
   value = static_cast<double>(m) / kPowers[fraction];
   if (negative) value = -value;
   return true;

@@ -16,7 +16,8 @@
 
 // Copies n bytes (the ranges apart), in at most two overlapping moves of a
 // word, half word or quarter word when n is at most 16.
-inline void Copy_Bytes(char* to, const char* from, size_t n) {
+[[gnu::always_inline]] inline void Copy_Bytes(char* to, const char* from,
+                                              size_t n) {
   if (n > 16) {
     std::memcpy(to, from, n);
   } else if (n >= 8) {
@@ -74,6 +75,18 @@ inline void Put_Right(Out_Buffer& r, std::string_view s, size_t width) {
   r.size += pad + s.size();
 }
 
+// "%Ws" of the text `a` followed by `b`.
+inline void Put_Right(Out_Buffer& r, std::string_view a, std::string_view b,
+                      size_t width) {
+  const size_t n = a.size() + b.size();
+  const size_t pad = n < width ? width - n : 0;
+  char* p = Room(r, pad + n);
+  Fill_Blanks(p, pad);
+  Copy_Bytes(p + pad, a.data(), a.size());
+  Copy_Bytes(p + pad + a.size(), b.data(), b.size());
+  r.size += pad + n;
+}
+
 // "%-Ws": left-aligned, blank-filled to at least `width`.
 inline void Put_Left(Out_Buffer& r, std::string_view s, size_t width) {
   const size_t pad = s.size() < width ? width - s.size() : 0;
@@ -81,6 +94,18 @@ inline void Put_Left(Out_Buffer& r, std::string_view s, size_t width) {
   Copy_Bytes(p, s.data(), s.size());
   Fill_Blanks(p + s.size(), pad);
   r.size += pad + s.size();
+}
+
+// "%-Ws" of the text `a` followed by `b`.
+inline void Put_Left(Out_Buffer& r, std::string_view a, std::string_view b,
+                     size_t width) {
+  const size_t n = a.size() + b.size();
+  const size_t pad = n < width ? width - n : 0;
+  char* p = Room(r, pad + n);
+  Copy_Bytes(p, a.data(), a.size());
+  Copy_Bytes(p + a.size(), b.data(), b.size());
+  Fill_Blanks(p + n, pad);
+  r.size += pad + n;
 }
 
 // "%.Ns": at most `max` characters.
@@ -120,10 +145,11 @@ inline void Put_Year(Out_Buffer& r, int value) {
 // For the records of the usual widths, written over a line of blanks at
 // fixed columns: "%-Ws" and "%Ws" of a text that fits its `width` columns,
 // and "%02d" and "%4d" of values of two and four digits.
-inline void Set_Left(char* field, std::string_view s) {
+[[gnu::always_inline]] inline void Set_Left(char* field, std::string_view s) {
   Copy_Bytes(field, s.data(), s.size());
 }
-inline void Set_Right(char* field, size_t width, std::string_view s) {
+[[gnu::always_inline]] inline void Set_Right(char* field, size_t width,
+                                             std::string_view s) {
   Copy_Bytes(field + width - s.size(), s.data(), s.size());
 }
 inline void Set_Two_Digits(char* p, int value) {

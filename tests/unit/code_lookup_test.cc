@@ -134,17 +134,17 @@ TEST(CodeLookup, CodesOfAReading) {
   EXPECT_EQ("N", comp);
   EXPECT_EQ("NN", codes.Network);
   EXPECT_EQ("01", codes.Number);
-  EXPECT_EQ("BHN", codes.Seed);
+  EXPECT_EQ("BHN", codes.Seed.Text());
   comp = "EZ";
   codes = Get_Number_SEED(tables, "XYZ", "DEF", log, comp);
   EXPECT_EQ("E", comp);
   EXPECT_EQ(kUnlisted_Network.data(), codes.Network.data());
   EXPECT_EQ("99", codes.Number);  // the DEF line has no codes
-  EXPECT_EQ("", codes.Seed);
+  EXPECT_EQ("", codes.Seed.Text());
   comp = "ZN";
   codes = Get_Number_SEED(tables, "ABC", "GHI", log, comp);
   EXPECT_EQ("03", codes.Number);
-  EXPECT_EQ("", codes.Seed);
+  EXPECT_EQ("", codes.Seed.Text());
   EXPECT_EQ(0u, log.size);
   codes = Get_Number_SEED(tables, "ABC", "-", log, comp);
   EXPECT_EQ(0u, log.size);

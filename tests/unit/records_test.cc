@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <random>
@@ -13,6 +14,7 @@
 #include "driver/conversion_state.h"
 #include "records/amplitude_record.h"
 #include "records/phase_record.h"
+#include "records/seconds_text.h"
 #include "reference/code_lookup.h"
 
 namespace {
@@ -35,6 +37,29 @@ int Descriptor_Of(const std::string& content) {
   std::fclose(f);
   lseek(fd, 0, SEEK_SET);
   return fd;
+}
+
+// The seconds text, "0%6.4f" below 10 and "%7.4f" from 10 on, on every kind
+// of value: its quick path for 0 to 100 and printf for the others.
+TEST(SecondsText, LikePrintf) {
+  std::mt19937 random(60);
+  std::uniform_real_distribution<float> near(-150.0f, 150.0f);
+  std::vector<float> values = {0.0f, -0.0f, 9.99995f, 9.99994f, 99.99995f,
+                               99.99994f, 10.0f, 100.0f, 0.00005f, 0.00015f,
+                               1e9f, -1e9f, INFINITY, -INFINITY, NAN};
+  for (int i = 0; i < 200000; ++i) {
+    float v = near(random);
+    values.push_back(v);
+    values.push_back(std::round(v * 2000.0f) / 2000.0f);  // ties at 4 digits
+  }
+  for (float v : values) {
+    Seconds_Text text;
+    Format_Seconds(v, text);
+    EXPECT_EQ(v < 10.0f ? Printf("0%6.4f", static_cast<double>(v))
+                        : Printf("%7.4f", static_cast<double>(v)),
+              std::string_view(text))
+        << v;
+  }
 }
 
 class Records : public testing::Test {
@@ -88,10 +113,11 @@ TEST_F(Records, PicLikePrintf) {
     EXPECT_EQ(Printf("%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%"
                      "c%12s\n",
                      "$pic", s.Year, s.Month, s.Day, s.Hour, s.Minute,
-                     s.C_Second.c_str(), std::string(s.Sta_Name).c_str(),
+                     std::string(s.C_Second).c_str(),
+                     std::string(s.Sta_Name).c_str(),
                      std::string(s.n_s.Network).c_str(),
                      std::string(s.Phase_Type).c_str(), "QV",
-                     std::string(s.n_s.Number).c_str(), s.n_s.Seed.c_str(),
+                     std::string(s.n_s.Number).c_str(), s.n_s.Seed.Text().c_str(),
                      onset_letter, s.G_Motion, ' ', ' ', s.C_EventId.c_str()),
               Text_Of(catalog_))
         << line;
