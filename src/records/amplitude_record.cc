@@ -119,8 +119,8 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
     Warn_Number(s, "amplitude N", namp, s.Namp, 2, unwritten);
     Warn_Number(s, "amplitude E", eamp, s.Eamp, 2, unwritten);
   }
-  char freq_text[kFixed_Room] = "     ";
-  std::string_view C_Freq(freq_text, 5);
+  char freq_text[kFixed_Room];  // filled only for a frequency written
+  std::string_view C_Freq = "     ";
   if (letter == 'B') {
     s.Freq = static_cast<float>(Read_Real(freq));
     if (s.Warnings != nullptr)

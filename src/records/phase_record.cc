@@ -24,39 +24,43 @@ struct Phase_Fields {
 bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
 
 // The seven fields in the layout that F_Flag selects.
-Phase_Fields Scan_Phase(std::string_view info, int F_Flag) {
+[[gnu::always_inline]] inline Phase_Fields Scan_Phase(std::string_view info,
+                                                     int F_Flag) {
+  // Read into locals, then written once each (writes that the caller reads
+  // back in other sizes would stall it).
   Field_Cursor c = Fields_Of_Sheet_Line(info);
-  Phase_Fields p;
-  p.station = Next_Field(c);
-  p.instrument = Next_Field(c);
+  const std::string_view station = Next_Field(c);
+  const std::string_view instrument = Next_Field(c);
   if (F_Flag == 0) {
-    p.onset = Next_Field(c);
-    p.phase = Next_Field(c);
-    p.component = Next_Field(c);
-    p.time = p.time_token = Next_Field(c);
-    Field_Cursor motion = c;
-    p.motion_token = p.after_time = Next_Field(motion);
-    p.motion = Next_Char(c);
-  } else {
-    p.component = Next_Field(c);
-    p.onset = Next_Field(c);
-    p.phase = Next_Field(c);
-    Field_Cursor motion = c;
-    p.motion_token = Next_Field(motion);
-    p.motion = Next_Char(c);
-    p.time = Next_Field(c);
-    const bool glued = !p.time.empty() && !Is_Field_Space(p.time.data()[-1]);
-    p.time_token = glued ? p.motion_token : p.time;
-    p.after_time = Next_Field(c);
-    // A line without its first motion ends with the time: a field that
-    // begins with a digit and is the line's last.  Read as motion and time
-    // it would give a shifted time; it is the time, with a blank motion.
-    if (Is_Digit(p.motion) && glued && p.after_time.empty()) {
-      p.time = std::string_view(p.time.data() - 1, p.time.size() + 1);
-      p.motion = '\0';
-    }
+    const std::string_view onset = Next_Field(c);
+    const std::string_view phase = Next_Field(c);
+    const std::string_view component = Next_Field(c);
+    const std::string_view time = Next_Field(c);
+    Field_Cursor after = c;
+    const std::string_view motion_token = Next_Field(after);
+    const char motion = Next_Char(c);
+    return {station, instrument, onset,        phase, component,
+            time,    motion,     motion_token, time,  motion_token};
   }
-  return p;
+  const std::string_view component = Next_Field(c);
+  const std::string_view onset = Next_Field(c);
+  const std::string_view phase = Next_Field(c);
+  Field_Cursor after = c;
+  const std::string_view motion_token = Next_Field(after);
+  char motion = Next_Char(c);
+  std::string_view time = Next_Field(c);
+  const bool glued = !time.empty() && !Is_Field_Space(time.data()[-1]);
+  const std::string_view time_token = glued ? motion_token : time;
+  const std::string_view after_time = Next_Field(c);
+  // A line without its first motion ends with the time: a field that
+  // begins with a digit and is the line's last.  Read as motion and time it
+  // would give a shifted time; it is the time, with a blank motion.
+  if (Is_Digit(motion) && glued && after_time.empty()) {
+    time = std::string_view(time.data() - 1, time.size() + 1);
+    motion = '\0';
+  }
+  return {station, instrument, onset,        phase,      component,
+          time,    motion,     motion_token, time_token, after_time};
 }
 
 // Whether the line reads whole in its layout: every field there, a time of

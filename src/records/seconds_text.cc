@@ -16,7 +16,7 @@ void Format_Seconds(float Second, Seconds_Text& C_Second) {
     const double scaled = static_cast<double>(Second) * 10000;
     uint32_t q = static_cast<uint32_t>(scaled);
     const double rest = scaled - q;
-    if (rest > 0.5 || (rest == 0.5 && (q & 1) != 0)) ++q;
+    q += (rest > 0.5) | ((rest == 0.5) & q);  // no branch on the digits
     if (q < (Second < 10.0f ? 100000u : 1000000u)) {
       char* text = C_Second.text;
       text[0] = static_cast<char>('0' + q / 100000);

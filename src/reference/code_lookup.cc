@@ -27,17 +27,22 @@ Number_SEED Get_Number_SEED(const Mapping_Tables& tables, std::string_view Stat,
                             std::string_view& Comp) {
   Apply_Component_Rule(Comp);
   Number_SEED codes;
-  std::string_view listed[2];
-  if (Find_Mapping(tables.stations, Stat, listed)) codes.Network = listed[0];
+  if (const char* station = Find_Mapping(tables.stations, Stat))
+    codes.Network = Token_Before(tables.stations, station);
   codes.Number = "99";
   if (Inst == "-") return codes;
-  if (!Find_Mapping(tables.instruments, Inst, listed)) {
+  const char* instrument = Find_Mapping(tables.instruments, Inst);
+  if (instrument == nullptr) {
     Put_Text(f, "\n Error [Unknown instrument] : ");  // "%s." of Inst
     Put_Text(f, Inst);
     Put_Char(f, '.');
     return codes;
   }
-  if (!listed[0].empty()) codes.Number = listed[0];
-  if (!listed[1].empty()) codes.Seed = {listed[1], Comp};
+  const std::string_view number = Token_After(instrument, Inst.size(), 1);
+  if (!number.empty()) {
+    codes.Number = number;
+    const std::string_view prefix = Token_After(instrument, Inst.size(), 2);
+    if (!prefix.empty()) codes.Seed = {prefix, Comp};
+  }
   return codes;
 }

@@ -277,35 +277,18 @@ int Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t) {
   return 0;
 }
 
-bool Find_Mapping(const Mapping_Table& t, std::string_view name,
-                  std::string_view values[2]) {
+const char* Find_Mapping(const Mapping_Table& t, std::string_view name) {
   const uint64_t capacity = t.capacity;
-  if (capacity == 0) return false;
+  if (capacity == 0) return nullptr;
   const uint64_t hash = Hash(name);
   const uint64_t tag = Tag_Of(hash);
   const char* const text = t.text.get();
   const uint64_t* const slots = t.slots.get();
   for (uint64_t i = Home_Of(hash, capacity);;) {
     const uint64_t slot = slots[i];
-    if (slot == 0) return false;
+    if (slot == 0) return nullptr;
     const char* at = text + (slot & kOffset_Mask) - 1;
-    if (slot >> kOffset_Bits == tag && Names(at, name)) {
-      // The values around the name: the one before it (a name is the first
-      // or second token), then those after it.
-      int v = 0;
-      values[0] = values[1] = {};
-      if (at > text && at[-1] == '\0') {
-        const char* start = at - 1;
-        while (start > text && start[-1] != '\n') --start;
-        values[v++] = std::string_view(start, at - 1 - start);
-      }
-      for (const char* p = at + name.size(); *p == '\0' && v < 2;) {
-        const char* start = ++p;
-        while (*p != '\0' && *p != '\n') ++p;
-        values[v++] = std::string_view(start, p - start);
-      }
-      return true;
-    }
+    if (slot >> kOffset_Bits == tag && Names(at, name)) return at;
     if (++i == capacity) i = 0;
   }
 }

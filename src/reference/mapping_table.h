@@ -36,9 +36,30 @@ struct Mapping_Table {
 // when the file does not fit in memory.
 int Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t);
 
-// The values of the line that lists `name` (views of the table's text, empty
-// for the values that the line lacks), or false when no line lists it.
-bool Find_Mapping(const Mapping_Table& t, std::string_view name,
-                  std::string_view values[2]);
+// Where the first line that lists `name` holds it (its record, in the
+// table's text), or nullptr when no line lists it.
+const char* Find_Mapping(const Mapping_Table& t, std::string_view name);
+
+// The token of the record before the name found at `at` (the first token,
+// when the name is the second), or the empty text.
+inline std::string_view Token_Before(const Mapping_Table& t, const char* at) {
+  const char* const text = t.text.get();
+  if (at == text || at[-1] != '\0') return {};
+  const char* start = at - 1;
+  while (start > text && start[-1] != '\n') --start;
+  return {start, static_cast<size_t>(at - 1 - start)};
+}
+
+// The n-th token of the record after the name found at `at` (n is 1 or 2),
+// or the empty text when the line has no such token.
+inline std::string_view Token_After(const char* at, size_t name_size, int n) {
+  const char* p = at + name_size;
+  for (;;) {
+    if (*p != '\0') return {};
+    const char* start = ++p;
+    while (*p != '\0' && *p != '\n') ++p;
+    if (--n == 0) return {start, static_cast<size_t>(p - start)};
+  }
+}
 
 #endif  // TREMVERT_REFERENCE_MAPPING_TABLE_H_

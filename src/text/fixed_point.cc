@@ -21,7 +21,7 @@ char* Fixed_Digits(double value, int precision, bool plus, char* end) {
   const double scaled = magnitude * kScale[precision];  // exact
   uint64_t q = static_cast<uint64_t>(scaled);
   const double rest = scaled - static_cast<double>(q);  // exact too
-  if (rest > 0.5 || (rest == 0.5 && (q & 1) != 0)) ++q;
+  q += (rest > 0.5) | ((rest == 0.5) & q);  // no branch on the digits
   // Two digits at a time, from the right.
   static const char kPairs[] =
       "0001020304050607080910111213141516171819"

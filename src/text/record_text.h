@@ -161,14 +161,19 @@ inline void Set_Four_Digits(char* p, int value) {
   Set_Two_Digits(p + 2, value % 100);
 }
 
-// A line of `n` blanks, n at most 128, with room for n more bytes: the
-// caller fills the columns and adds n to size.
+// A line of `n` blanks with room for n more bytes: the caller fills the
+// columns and adds n to size.  The blanks go in blocks of 32 bytes (which
+// may write up to 31 bytes past n, within the room taken), quicker than a
+// string instruction for a line this short.
 inline char* Room_Of_Blanks(Out_Buffer& r, size_t n) {
-  static const char kBlanks[129] =
-      "                                                                "
-      "                                                                ";
-  char* p = Room(r, n);
-  std::memcpy(p, kBlanks, n);
+  struct Block {
+    uint64_t word[4];
+  };
+  static constexpr uint64_t kBlanks = 0x2020202020202020u;
+  static constexpr Block kBlock = {{kBlanks, kBlanks, kBlanks, kBlanks}};
+  char* p = Room(r, n + sizeof(Block) - 1);
+  for (size_t i = 0; i < n; i += sizeof(Block))
+    std::memcpy(p + i, &kBlock, sizeof(Block));
   return p;
 }
 

@@ -100,21 +100,19 @@ TEST(CodeLookup, TablesGiveWhatASearchOfTheFileGives) {
     names.push_back("not-listed");
     names.push_back("");
     for (const std::string& name : names) {
-      std::string_view got[2];
       const auto station = stations.find(name);
-      ASSERT_EQ(station != stations.end(),
-                Find_Mapping(tables.stations, name, got))
-          << name;
-      if (station != stations.end()) {
-        EXPECT_EQ(station->second.values[0], got[0]);
+      const char* at = Find_Mapping(tables.stations, name);
+      ASSERT_EQ(station != stations.end(), at != nullptr) << name;
+      if (at != nullptr) {
+        EXPECT_EQ(station->second.values[0], Token_Before(tables.stations, at));
       }
       const auto instrument = instruments.find(name);
-      ASSERT_EQ(instrument != instruments.end(),
-                Find_Mapping(tables.instruments, name, got))
-          << name;
-      if (instrument != instruments.end()) {
-        EXPECT_EQ(instrument->second.values[0], got[0]);
-        EXPECT_EQ(instrument->second.values[1], got[1]);
+      at = Find_Mapping(tables.instruments, name);
+      ASSERT_EQ(instrument != instruments.end(), at != nullptr) << name;
+      if (at != nullptr) {
+        EXPECT_EQ("", Token_Before(tables.instruments, at));
+        EXPECT_EQ(instrument->second.values[0], Token_After(at, name.size(), 1));
+        EXPECT_EQ(instrument->second.values[1], Token_After(at, name.size(), 2));
       }
     }
   }
