@@ -113,15 +113,24 @@ inline void Put_Cut(Out_Buffer& r, std::string_view s, size_t max) {
   Put_Text(r, s.substr(0, max));
 }
 
+// "%02d" of a value from 0 to 99, into two characters.
+inline constexpr char kDigit_Pairs[] =
+    "0001020304050607080910111213141516171819"
+    "2021222324252627282930313233343536373839"
+    "4041424344454647484950515253545556575859"
+    "6061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+inline void Set_Two_Digits(char* p, int value) {
+  std::memcpy(p, kDigit_Pairs + 2 * value, 2);
+}
+
 // "%Wd".
 void Put_Int(Out_Buffer& r, int value, size_t width);
 
 // "%02d".
 inline void Put_Two_Digits(Out_Buffer& r, int value) {
   if (value >= 0 && value < 100) {
-    char* p = Room(r, 2);
-    p[0] = static_cast<char>('0' + value / 10);
-    p[1] = static_cast<char>('0' + value % 10);
+    Set_Two_Digits(Room(r, 2), value);
     r.size += 2;
   } else {
     Put_Int(r, value, 2);  // two characters or more: no zeros to add
@@ -151,10 +160,6 @@ inline void Put_Year(Out_Buffer& r, int value) {
 [[gnu::always_inline]] inline void Set_Right(char* field, size_t width,
                                              std::string_view s) {
   Copy_Bytes(field + width - s.size(), s.data(), s.size());
-}
-inline void Set_Two_Digits(char* p, int value) {
-  p[0] = static_cast<char>('0' + value / 10);
-  p[1] = static_cast<char>('0' + value % 10);
 }
 inline void Set_Four_Digits(char* p, int value) {
   Set_Two_Digits(p, value / 100);
