@@ -23,10 +23,10 @@ namespace {
 
 constexpr std::string_view kMessage_Start = "\n Error";
 
-// "SHEET:LINE: KIND: TEXT".
-void Put_Problem(Out_Buffer& out, const std::string& sheet, long line,
+// "SHEET:LINE: KIND: TEXT", the sheet's name escaped already.
+void Put_Problem(Out_Buffer& out, std::string_view sheet, long line,
                  const char* kind, std::string_view text) {
-  Put_Escaped(out, sheet);
+  Put_Text(out, sheet);
   Put_Char(out, ':');
   Put_Text(out, std::to_string(line));
   Put_Text(out, ": ");
@@ -66,7 +66,7 @@ void Put_Unread(Out_Buffer& out, const std::string& name, const char* what,
 }
 
 bool Is_Amplitude(char letter) {
-  return std::string_view("DASB").find(letter) != std::string_view::npos;
+  return letter == 'D' || letter == 'A' || letter == 'S' || letter == 'B';
 }
 
 bool Is_Reading(char letter) { return letter == 'P' || Is_Amplitude(letter); }
@@ -80,7 +80,7 @@ bool Is_Gated(char letter) {
 // error log and catalog that the converters write into memory, read and
 // emptied after each line.
 struct Sheet_Check {
-  const std::string& name;
+  std::string_view name;  // escaped
   const Mapping_Tables& maps;
   Out_Buffer* out;  // nullptr: the summary alone
   Sheet_Tally& t;
@@ -117,7 +117,13 @@ void Check_Line(Sheet_Check& c, std::string_view info) {
   c.log.size = c.catalog.size = 0;
   Dispatch_Line(info, s, c.maps, c.log, c.catalog);
   const std::string_view written = Text_Of(c.catalog);
-  const long records = std::count(written.begin(), written.end(), '\n');
+  // The records: each ends with its line end.  Only amplitude lines write
+  // more than one reading.
+  long records = !written.empty();
+  if (Is_Amplitude(letter))
+    for (size_t at = written.find('\n'); at + 1 < written.size();
+         at = written.find('\n', at + 1))
+      ++records;
   if (letter == 'E') {
     ++t.events;
     ++(s.Flag != 0 ? t.converted : t.rejected);
@@ -195,8 +201,11 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
     int fd;
     ~Closer() { System().Close(fd); }
   } closer{fd};
-  Sheet_Check c{name, maps, summary_only ? nullptr : &out, tally, {}, {}, {},
-                {}};
+  Out_Buffer escaped;  // the name as the problems show it
+  Open_Out_Buffer(escaped, -1, 0);
+  Put_Escaped(escaped, name);
+  Sheet_Check c{Text_Of(escaped), maps, summary_only ? nullptr : &out, tally,
+                {},               {},   {},                            {}};
   c.state.F_Flag = F_Flag;
   c.state.Warnings = &c.warnings;
   Open_Out_Buffer(c.log, -1, 1 << 12);

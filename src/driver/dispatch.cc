@@ -7,11 +7,6 @@
 #include "records/phase_record.h"
 #include "text/record_text.h"
 
-char Record_Letter(std::string_view info) {
-  char c = info[0];
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 void Dispatch_Line(std::string_view info, Conversion_State& s,
                    const Mapping_Tables& maps, Out_Buffer& f_err,
                    Out_Buffer& f_cnss) {

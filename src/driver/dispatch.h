@@ -11,7 +11,10 @@
 // The record letter of a line (never empty: it holds at least its line end):
 // its first character, upper-cased by the C locale's rule (a to z become A
 // to Z, every other byte stays).
-char Record_Letter(std::string_view info);
+inline char Record_Letter(std::string_view info) {
+  const char c = info[0];
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Hands the line (with its line end) to the converter of its letter, writes
 // "$end" for an end record under an open gate, ignores Q, L and I, and

@@ -15,9 +15,9 @@ namespace {
 // An amplitude or frequency token that is not read whole, for the sheet
 // checker; the dash that stands for no value is read as 0 on purpose.
 void Warn_Number(const Conversion_State& s, std::string_view field,
-                 std::string_view token, float value, int precision,
-                 const char* when_zero) {
-  if (token == "-" || Is_Decimal(token)) return;
+                 std::string_view token, bool plain, float value,
+                 int precision, const char* when_zero) {
+  if (plain || token == "-" || Is_Decimal(token)) return;
   s.Warnings->push_back(Quoted(field, token) + " read as " +
                         Fixed_Text(value, precision) +
                         (value == 0.0f ? when_zero : ""));
@@ -98,9 +98,10 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   std::string_view eamp = Next_Field(c);
 
   // A missing token reads as 0: no record for that component.
-  s.Zamp = static_cast<float>(Read_Real(zamp));
-  s.Namp = static_cast<float>(Read_Real(namp));
-  s.Eamp = static_cast<float>(Read_Real(eamp));
+  bool plain[4];  // each token a plain decimal: nothing to warn of
+  s.Zamp = static_cast<float>(Read_Real(zamp, plain[0]));
+  s.Namp = static_cast<float>(Read_Real(namp, plain[1]));
+  s.Eamp = static_cast<float>(Read_Real(eamp, plain[2]));
   if (s.Warnings != nullptr && letter == 'D' && namp.empty() &&
       !skipped[1].empty() && Is_Decimal(skipped[0]) &&
       Is_Decimal(skipped[1])) {
@@ -115,16 +116,16 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   }
   if (s.Warnings != nullptr) {
     const char* unwritten = ": no record for it";
-    Warn_Number(s, "amplitude Z", zamp, s.Zamp, 2, unwritten);
-    Warn_Number(s, "amplitude N", namp, s.Namp, 2, unwritten);
-    Warn_Number(s, "amplitude E", eamp, s.Eamp, 2, unwritten);
+    Warn_Number(s, "amplitude Z", zamp, plain[0], s.Zamp, 2, unwritten);
+    Warn_Number(s, "amplitude N", namp, plain[1], s.Namp, 2, unwritten);
+    Warn_Number(s, "amplitude E", eamp, plain[2], s.Eamp, 2, unwritten);
   }
   char freq_text[kFixed_Room];  // filled only for a frequency written
   std::string_view C_Freq = "     ";
   if (letter == 'B') {
-    s.Freq = static_cast<float>(Read_Real(freq));
+    s.Freq = static_cast<float>(Read_Real(freq, plain[3]));
     if (s.Warnings != nullptr)
-      Warn_Number(s, "frequency", freq, s.Freq, 3,
+      Warn_Number(s, "frequency", freq, plain[3], s.Freq, 3,
                   ": the frequency column is blank");
     if (s.Freq != 0.0f)  // "%5.3f"
       C_Freq = {freq_text, Format_Fixed(freq_text, s.Freq, 5, 3, false)};

@@ -52,11 +52,10 @@ float Read_Coordinate(std::string_view token,
   return static_cast<float>(negative ? -value : value);
 }
 
-// The warnings of a latitude or longitude token.
+// The warnings of a latitude or longitude token, read as `how` says.
 void Warn_Coordinate(std::vector<std::string>& w, const char* field,
-                     std::string_view token, float written) {
-  Coordinate_Reading how;
-  Read_Coordinate(token, &how);
+                     std::string_view token, const Coordinate_Reading& how,
+                     float written) {
   if (!how.whole)
     w.push_back(Quoted(field, token) + " read as " +
                 Fixed_Text(written, 5, true));
@@ -94,6 +93,7 @@ bool Report_Form(int EventId, std::string_view date, std::string_view time,
 
 struct Event_Tokens {
   std::string_view date, time, latitude, longitude, depth, mag;
+  Coordinate_Reading latitude_read, longitude_read;
 };
 
 // What the line gives that is probably misread, for the sheet checker;
@@ -106,8 +106,8 @@ void Warn_Event(const Conversion_State& s, const Event_Tokens& t,
     w.push_back(Quoted("date", t.date) + " read as " + Date_Text(read));
   if (!Is_Whole_Time(t.time))
     w.push_back(Quoted("time", t.time) + " read as " + Time_Text(read));
-  Warn_Coordinate(w, "latitude", t.latitude, s.Latitude);
-  Warn_Coordinate(w, "longitude", t.longitude, s.Longitude);
+  Warn_Coordinate(w, "latitude", t.latitude, t.latitude_read, s.Latitude);
+  Warn_Coordinate(w, "longitude", t.longitude, t.longitude_read, s.Longitude);
   if (!Is_Decimal(t.depth))
     w.push_back(Quoted("depth", t.depth) + " read as " +
                 Fixed_Text(s.Depth, 4));
@@ -148,8 +148,10 @@ void Convert_Event(std::string_view info, Conversion_State& s,
   s.Hour = Read_Int(time.substr(0, 2));
   s.Minute = Read_Int(time.substr(2, 2));
   s.Second = static_cast<float>(Read_Real(time.substr(4)));
-  s.Latitude = Read_Coordinate(latitude);
-  s.Longitude = -Read_Coordinate(longitude);
+  Coordinate_Reading latitude_read, longitude_read;
+  const bool warn = s.Warnings != nullptr;
+  s.Latitude = Read_Coordinate(latitude, warn ? &latitude_read : nullptr);
+  s.Longitude = -Read_Coordinate(longitude, warn ? &longitude_read : nullptr);
   s.Depth = static_cast<float>(Read_Real(depth));
   s.Mag = static_cast<float>(Read_Real(mag));
 
@@ -171,7 +173,10 @@ void Convert_Event(std::string_view info, Conversion_State& s,
     s.Flag = 0;
   }
   if (s.Warnings != nullptr)
-    Warn_Event(s, {date, time, latitude, longitude, depth, mag}, read,
+    Warn_Event(s,
+               {date, time, latitude, longitude, depth, mag, latitude_read,
+                longitude_read},
+               read,
                s.Flag != 0);
   if (!s.Flag) return;
 

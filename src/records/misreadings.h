@@ -13,12 +13,17 @@
 
 // Whether the token is a decimal number that the lenient reading takes
 // whole: an optional sign, digits with at most one point, an optional
-// exponent.  "nan", "inf" and hexadecimal numbers read whole too, but are no
-// sheet's numbers.
+// exponent; or empty (a missing field, read as 0 as documented).  "nan",
+// "inf" and hexadecimal numbers read whole too, but are no sheet's numbers.
 bool Is_Decimal(std::string_view token);
 
 // Whether the lenient integer reading takes every character of the token.
-bool Is_Whole_Int(std::string_view token);
+inline bool Is_Whole_Int(std::string_view token) {
+  size_t i = !token.empty() && (token[0] == '+' || token[0] == '-');
+  const size_t digits = i;
+  while (i < token.size() && token[i] >= '0' && token[i] <= '9') ++i;
+  return i == token.size() && i > digits;
+}
 
 // Whether a time token reads whole: two characters of hour and of minute,
 // each read whole, then decimal seconds or nothing.
@@ -41,9 +46,15 @@ std::string Date_Text(const Clock& c);
 std::string Time_Text(const Clock& c);
 std::string Clock_Text(const Clock& c);
 
-// The warning for a clock time beyond what sheets use (an hour above 24, a
-// minute above 60, seconds of 60 or more, or any of them below zero) that
-// the normalisation carried, or the empty text.  It says where the time was
+// A clock time beyond what sheets use: an hour above 24, a minute above 60,
+// seconds of 60 or more, or any of them below zero.
+inline bool Is_Beyond_Clock(const Clock& c) {
+  return c.Hour < 0 || c.Hour > 24 || c.Minute < 0 || c.Minute > 60 ||
+         c.Second < 0.0f || c.Second >= 60.0f;
+}
+
+// The warning for a clock time beyond what sheets use that the
+// normalisation carried, or the empty text.  It says where the time was
 // carried and, when a record was written (`seconds_text`, the record's
 // seconds text, is then not empty), what the record holds when its seconds
 // are not those of the carried time, and what that reads as.

@@ -67,9 +67,9 @@ bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
 // decimal digits, and a first motion of one character (in the alternate
 // layout it may stand right before the time, but not as a digit, which
 // belongs to the time).
-bool Reads_Whole(const Phase_Fields& p, int F_Flag) {
+bool Reads_Whole(const Phase_Fields& p, int F_Flag, bool time_whole) {
   if (p.station.empty() || p.instrument.empty() || p.onset.empty() ||
-      p.phase.empty() || p.component.empty() || !Is_Whole_Time(p.time))
+      p.phase.empty() || p.component.empty() || !time_whole)
     return false;
   if (F_Flag == 0) return p.motion_token.size() <= 1;
   return p.motion == '\0' || p.motion_token.size() == 1 || !Is_Digit(p.motion);
@@ -115,10 +115,11 @@ char Onset_Letter(std::string_view onset) {
 // other, is in the other layout: that is all there is to say of its fields,
 // all of them being misread.  True when so, with the warning given.
 bool Warn_Layout(const Conversion_State& s, std::string_view info,
-                 const Phase_Fields& p) {
+                 const Phase_Fields& p, bool time_whole) {
   const int other = 1 - s.F_Flag;
-  if (Reads_Whole(p, s.F_Flag) || !Reads_Whole(Scan_Phase(info, other), other))
-    return false;
+  if (Reads_Whole(p, s.F_Flag, time_whole)) return false;
+  const Phase_Fields q = Scan_Phase(info, other);
+  if (!Reads_Whole(q, other, Is_Whole_Time(q.time))) return false;
   s.Warnings->push_back(
       other == 1 ? "the fields read whole only in the alternate layout (time "
                    "last): check and convert it with -F"
@@ -131,8 +132,9 @@ bool Warn_Layout(const Conversion_State& s, std::string_view info,
 // What the line gives that is probably misread, for the sheet checker;
 // `written`: whether its record was written.
 void Warn_Phase(const Conversion_State& s, std::string_view info,
-                const Phase_Fields& p, const Clock& read, bool written) {
-  if (Warn_Layout(s, info, p)) return;
+                const Phase_Fields& p, bool time_whole, const Clock& read,
+                bool written) {
+  if (Warn_Layout(s, info, p, time_whole)) return;
   std::vector<std::string>& w = *s.Warnings;
   if (p.time.size() == 4 && !p.after_time.empty() && Is_Decimal(p.after_time)) {
     // "1005 20.25": the seconds stand apart, and the time is read without.
@@ -141,9 +143,10 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
                                             p.after_time.size() - begin);
     w.push_back(Quoted("time", split) + " is split by a blank: read as " +
                 Time_Text(read));
-  } else if (!Is_Whole_Time(p.time)) {
+  } else if (!time_whole) {
     w.push_back(Quoted("time", p.time_token) + " read as " + Time_Text(read));
   }
+  if (!Is_Beyond_Clock(read)) return;
   const Clock now{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   std::string text =
       Carry_Warning(p.time_token, read, now,
@@ -215,7 +218,7 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
                    Out_Buffer& f_cnss) {
   Phase_Fields p = Scan_Phase(info, s.F_Flag);
   if (Report_Form(s.EventId, p, s.F_Flag, f_err)) {
-    if (s.Warnings != nullptr) Warn_Layout(s, info, p);
+    if (s.Warnings != nullptr) Warn_Layout(s, info, p, Is_Whole_Time(p.time));
     return;
   }
 
@@ -232,7 +235,8 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
 
   s.Hour = Read_Int(p.time.substr(0, 2));
   s.Minute = Read_Int(p.time.substr(2, 2));
-  s.Second = static_cast<float>(Read_Real(p.time.substr(4)));
+  bool plain_seconds;
+  s.Second = static_cast<float>(Read_Real(p.time.substr(4), plain_seconds));
   Format_Seconds(s.Second, s.C_Second);
 
   const Clock read{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
@@ -240,7 +244,15 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   const bool written =
       s.Flag != 0 && Test_Phase(s.EventId, s.Year, s.Month, s.Day, s.Hour,
                                 s.Minute, s.Second, f_err) != 0;
-  if (s.Warnings != nullptr) Warn_Phase(s, info, p, read, written);
+  if (s.Warnings != nullptr) {
+    // A time of whole two-digit hour and minute and plain seconds reads
+    // whole: the reading above knows it.
+    const bool time_whole =
+        (plain_seconds && p.time.size() > 4 && Is_Whole_Int(p.time.substr(0, 2)) &&
+         Is_Whole_Int(p.time.substr(2, 2))) ||
+        Is_Whole_Time(p.time);
+    Warn_Phase(s, info, p, time_whole, read, written);
+  }
   if (!written) return;
 
   Write_Pic(f_cnss, s, onset);

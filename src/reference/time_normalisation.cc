@@ -42,13 +42,13 @@ int32_t Whole_Seconds(float Second) {
   return static_cast<int32_t>(Second);
 }
 
+}  // namespace
+
 int Days_In_Month(int64_t year, int32_t month) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
   return kDays[month - 1] + (month == 2 && leap);
 }
-
-}  // namespace
 
 void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,
                  int32_t& Minute, float& Second) {

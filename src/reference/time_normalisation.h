@@ -22,4 +22,8 @@
 void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,
                  int32_t& Minute, float& Second);
 
+// The days of a month (1 to 12) of a year of the proleptic Gregorian
+// calendar.
+int Days_In_Month(int64_t year, int32_t month);
+
 #endif  // TREMVERT_REFERENCE_TIME_NORMALISATION_H_

@@ -84,6 +84,12 @@ bool Read_Short_Decimal(std::string_view text, double& value) {
 
 }  // namespace
 
+double Read_Real(std::string_view text, bool& plain) {
+  double value;
+  plain = Read_Short_Decimal(text, value);
+  return plain ? value : Read_Real(text);
+}
+
 double Read_Real(std::string_view text) {
   double value;
   if (Read_Short_Decimal(text, value)) return value;

@@ -11,6 +11,10 @@
 // atof of the text: double precision, 0 when there is no numeric prefix.
 double Read_Real(std::string_view text);
 
+// The same, and whether the text was a short plain decimal, read whole
+// (false says nothing: the text may still be a number read whole).
+double Read_Real(std::string_view text, bool& plain);
+
 // atoi of the text, saturated to the int range.
 int Read_Any_Int(std::string_view text);
 
