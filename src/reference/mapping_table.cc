@@ -116,21 +116,28 @@ int Read_Whole_File(int fd, Mapping_Table& t) {
   t.text.reset(static_cast<char*>(Allocate(capacity, false)));
   t.size = 0;
   for (;;) {
-    if (t.size == capacity - kRoom) {  // full: a stream, or a file that grew
+    char* into = t.text.get() + t.size;
+    size_t room = capacity - kRoom - t.size;
+    char probe[1 << 12];
+    if (room == 0) {  // full: the end of a file, or more of a stream
+      into = probe;
+      room = sizeof probe;
+    }
+    const ssize_t n = System().Read(fd, into, room);
+    if (n == 0) return 0;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno != 0 ? errno : EIO;
+    }
+    if (into == probe) {  // a stream, or a file that grew: more room
       capacity = capacity < (size_t{1} << 30) ? 2 * capacity
                                               : capacity + (size_t{1} << 30);
       char* larger = static_cast<char*>(Grow(t.text.get(), capacity));
       (void)t.text.release();
       t.text.reset(larger);
+      std::memcpy(t.text.get() + t.size, probe, static_cast<size_t>(n));
     }
-    const ssize_t n =
-        System().Read(fd, t.text.get() + t.size, capacity - kRoom - t.size);
-    if (n > 0)
-      t.size += static_cast<size_t>(n);
-    else if (n == 0)
-      return 0;
-    else if (errno != EINTR)
-      return errno != 0 ? errno : EIO;
+    t.size += static_cast<size_t>(n);
   }
 }
 

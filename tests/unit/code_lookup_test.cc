@@ -4,6 +4,8 @@
 // read.
 #include "reference/code_lookup.h"
 
+#include "text/file_system.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -93,8 +95,15 @@ TEST(CodeLookup, TablesGiveWhatASearchOfTheFileGives) {
     const auto instruments = First_Lines(reference, 3, 0);
     Mapping_Tables tables;
     const int station_fd = File_With(text), instrument_fd = File_With(text);
+    // The large file is read as a stream would be, its size unknown: the
+    // buffer grows as it comes.
+    struct Sizeless : File_System {
+      int Fstat(int, struct stat*) override { return errno = EIO, -1; }
+    } sizeless;
+    if (round == 3) Use_File_System(&sizeless);
     ASSERT_EQ(0, Load_Station_Mapping(station_fd, tables));
     ASSERT_EQ(0, Load_Instrument_Mapping(instrument_fd, tables));
+    Use_File_System(nullptr);
     close(station_fd);
     close(instrument_fd);
     names.push_back("not-listed");
