@@ -101,17 +101,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (auto name : {"f.sheet", "station.mapping.out", "instrument.mapping.out"})
     std::ofstream(name, std::ios::binary) << parts[part++];
   setenv("TZ", size & 2 ? zone : "UTC", 1);
-  static char out_text[4096], err_text[4096];  // fmemopen ends them with NUL
-  FILE* out = fmemopen(out_text, sizeof out_text, "w");
-  FILE* err = fmemopen(err_text, sizeof err_text, "w");
+  Out_Buffer out, err;
+  Open_Out_Buffer(out, -1, 0);
+  Open_Out_Buffer(err, -1, 0);
   const char* argv[] = {"Tremvert", "f", "-F"};
   const int status = Run_Conversion(size & 1 ? 3 : 2, argv, out, err);
-  std::fclose(out);
-  std::fclose(err);
-  Check(status == 0 && !*err_text &&
-            string_view(out_text) ==
-                "\n Converting to CNSS format --- f.sheet\n\n\n\n",
-        "status, standard output or standard error", err_text);
+  Check(status == 0 && err.size == 0 &&
+            Text_Of(out) == "\n Converting to CNSS format --- f.sheet\n\n\n\n",
+        "status, standard output or standard error", Text_Of(err));
   const std::string catalog = Read("f.vrn.cnss");
   constexpr string_view kHeader = "$fmt cnss-catalog-ver-1.0.1\n";
   constexpr string_view kKinds = "$beg$loc$mag$pic$amp$end$com$rem";
@@ -146,16 +143,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     messages += '\n';
   }
-  char* checked = nullptr;
-  size_t checked_size = 0;
-  out = open_memstream(&checked, &checked_size);
-  err = fmemopen(err_text, sizeof err_text, "w");
-  const char* check_argv[] = {"Tremvert-check", "f", "-F"};
-  const int check_status = Run_Check(size & 1 ? 3 : 2, check_argv, out, err);
-  std::fclose(out);
-  std::fclose(err);
+  Out_Buffer checked, check_err;
+  Open_Out_Buffer(checked, -1, 0);
+  Open_Out_Buffer(check_err, -1, 0);
+  const char* check_argv[] = {"Tremvert-check", "-F", "f"};
+  const int check_status =
+      Run_Check(size & 1 ? 3 : 2, size & 1 ? check_argv : argv, checked,
+                check_err);
   std::string errors;
-  for (string_view rest(checked, checked_size); !rest.empty();) {
+  for (string_view rest = Text_Of(checked); !rest.empty();) {
     const string_view line = rest.substr(0, rest.find('\n'));
     rest.remove_prefix(std::min(rest.size(), line.size() + 1));
     const size_t kind = line.find(": error: ");
@@ -163,8 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         line.find_first_not_of("0123456789", 8) == kind)
       (errors += line.substr(kind + 9)) += '\n';
   }
-  std::free(checked);
-  Check(check_status == (messages.empty() ? 0 : 1) && !*err_text &&
+  Check(check_status == (messages.empty() ? 0 : 1) && check_err.size == 0 &&
             errors == messages,
         "Tremvert-check's error lines", errors);
   constexpr string_view kBlank(" \t\r\v\f\0", 6);  // white space of a sheet
