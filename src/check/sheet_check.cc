@@ -130,9 +130,7 @@ void Check_Line(Sheet_Check& c, std::string_view info) {
   }
   if (Is_Reading(letter)) {
     t.readings += records;
-    // The lookup says so: the network of a station that no line lists is
-    // that very text.
-    if (records > 0 && s.n_s.Network.data() == kUnlisted_Network.data())
+    if (records > 0 && !s.n_s.Station_Listed)
       c.warnings.push_back(Quoted("station", s.Sta_Name) +
                            " is on no line of station.mapping.out: written "
                            "with network XX");

@@ -1,3 +1,8 @@
+// driver/: the runs themselves: the command line, the files and their
+// failures, the outputs replaced at the end of a run, the line loop with the
+// dispatch on the record letter, and the conversion state's definition.  It
+// uses records/, reference/ and text/.
+//
 // The converter's command line: "Tremvert <Historical file> [-F]", with -F
 // before or after the base name, --help and --version.  No mistake is taken
 // as an instruction: an unknown option where the base name goes is a usage

@@ -1,7 +1,3 @@
-// driver/: the runs themselves: the command line, the files and their
-// failures, the line loop with the dispatch on the record letter, and the
-// conversion state's definition.  It uses records/, reference/ and text/.
-//
 // One run of the converter: the command line, the five files, the line loop
 // and the shutdown.  Callable in-process; it never exits the process.
 #ifndef TREMVERT_DRIVER_CONVERSION_RUN_H_

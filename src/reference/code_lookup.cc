@@ -27,8 +27,10 @@ Number_SEED Get_Number_SEED(const Mapping_Tables& tables, std::string_view Stat,
                             std::string_view& Comp) {
   Apply_Component_Rule(Comp);
   Number_SEED codes;
-  if (const char* station = Find_Mapping(tables.stations, Stat))
+  if (const char* station = Find_Mapping(tables.stations, Stat)) {
     codes.Network = Token_Before(tables.stations, station);
+    codes.Station_Listed = true;
+  }
   codes.Number = "99";
   if (Inst == "-") return codes;
   const char* instrument = Find_Mapping(tables.instruments, Inst);

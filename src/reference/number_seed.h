@@ -6,11 +6,6 @@
 #include <string>
 #include <string_view>
 
-// The network code of a station that no mapping line lists: Network is this
-// very text (the same characters, not only equal ones) in that case, which
-// tells it from a mapping line that gives the network code XX.
-inline constexpr std::string_view kUnlisted_Network = "XX";
-
 // The SEED channel code: the instrument's SEED code prefix with the
 // reading's component appended, kept as the two views, which is what a
 // record needs to write it.  Empty when the instrument has no prefix.
@@ -25,7 +20,10 @@ struct Number_SEED {
   // the lookup was given (valid while its line is converted).
   std::string_view Number;  // number code ("99" when not found)
   Seed_Code Seed;           // SEED code prefix with the component appended
-  std::string_view Network = kUnlisted_Network;  // network code
+  std::string_view Network = "XX";  // network code ("XX" when not found)
+  // Whether a mapping line lists the station (a line may also give "XX"),
+  // for the sheet checker.
+  bool Station_Listed = false;
 };
 
 #endif  // TREMVERT_REFERENCE_NUMBER_SEED_H_

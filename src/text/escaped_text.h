@@ -1,3 +1,9 @@
+// text/: the bottom layer, which every other layer uses: fields of a line
+// and lenient numbers, whole lines read from a file, text built with
+// printf's conversions and written to a file, all through the one seam to
+// the operating system (file_system.h).  It uses only the standard library
+// and the system's calls.
+//
 // Text shown on one line whatever it holds: a control character becomes
 // "\n", "\t", "\r" or "\xhh", so that a file name or a token can never split
 // a message in two.  Bytes from 0x80 on stay as they are (UTF-8 stays

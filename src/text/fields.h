@@ -1,7 +1,3 @@
-// text/: the text primitives that every other layer uses: fields of a line,
-// lenient numbers, whole lines of a file, and catalog text built with
-// printf's conversions.  It uses nothing of the converter's own.
-//
 // Fields of sheet and mapping lines: white-space-separated tokens and single
 // characters.
 #ifndef TREMVERT_TEXT_FIELDS_H_

@@ -1,8 +1,3 @@
-// text/: the bottom layer: fields of a line and lenient numbers, whole lines
-// read from a file, and text built with printf's conversions and written to a
-// file, through the one seam to the operating system.  It uses only the
-// standard library and the system's calls.
-//
 // The calls to the operating system that open, read, write, inspect and
 // replace files, behind one interface, so that tests can make any of them
 // fail and run the failure paths in-process.

@@ -140,12 +140,14 @@ TEST(CodeLookup, CodesOfAReading) {
   Number_SEED codes = Get_Number_SEED(tables, "ABC", "ABC", log, comp);
   EXPECT_EQ("N", comp);
   EXPECT_EQ("NN", codes.Network);
+  EXPECT_TRUE(codes.Station_Listed);
   EXPECT_EQ("01", codes.Number);
   EXPECT_EQ("BHN", codes.Seed.Text());
   comp = "EZ";
   codes = Get_Number_SEED(tables, "XYZ", "DEF", log, comp);
   EXPECT_EQ("E", comp);
-  EXPECT_EQ(kUnlisted_Network.data(), codes.Network.data());
+  EXPECT_EQ("XX", codes.Network);
+  EXPECT_FALSE(codes.Station_Listed);
   EXPECT_EQ("99", codes.Number);  // the DEF line has no codes
   EXPECT_EQ("", codes.Seed.Text());
   comp = "ZN";
