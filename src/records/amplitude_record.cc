@@ -37,8 +37,7 @@ void Write_Amp(Out_Buffer& r, const Conversion_State& s, float value,
       start != nullptr ? std::string_view(start, end - start)
                        : std::string_view();
   const bool usual = start != nullptr && amplitude.size() <= 6 &&
-                     s.Year >= 1000 && s.Year <= 9999 && s.Month >= 0 &&
-                     s.Month <= 99 && s.Day >= 0 && s.Day <= 99 &&
+                     Is_Usual_Date(s.Year, s.Month, s.Day) &&
                      s.Sta_Name.size() <= 5 && s.n_s.Network.size() <= 2 &&
                      s.n_s.Number.size() <= 3 && channel.size() <= 3 &&
                      C_Freq.size() <= 5 &&
@@ -46,9 +45,7 @@ void Write_Amp(Out_Buffer& r, const Conversion_State& s, float value,
   if (usual) {  // every value fits its columns: 71 of them and the line end
     char* p = Room_Of_Blanks(r, 72);
     std::memcpy(p, "$amp", 4);
-    Set_Four_Digits(p + 4, s.Year);
-    Set_Two_Digits(p + 8, s.Month);
-    Set_Two_Digits(p + 10, s.Day);
+    Set_Date(p + 4, s.Year, s.Month, s.Day);
     Set_Left(p + 23, s.Sta_Name);
     Set_Left(p + 28, s.n_s.Network);
     Set_Right(p + 30, 6, amplitude);
@@ -58,8 +55,7 @@ void Write_Amp(Out_Buffer& r, const Conversion_State& s, float value,
     Set_Left(p + 42 + channel.prefix.size(), channel.component);
     std::memcpy(p + 45, "WASmm  1", 8);
     Set_Right(p + 53, 5, C_Freq);
-    Set_Right(p + 59, kEvent_Id_Width, s.C_EventId);
-    p[71] = '\n';
+    Set_Record_End(p + 59, s.C_EventId);
     r.size += 72;
     return;
   }

@@ -19,6 +19,25 @@ inline void Put_Date(Out_Buffer& r, int Year, int Month, int Day) {
   Put_Two_Digits(r, Day);
 }
 
+// For the records of the usual widths: whether a date takes its eight
+// columns exactly, and its "%4d%02d%02d" at p.
+inline bool Is_Usual_Date(int Year, int Month, int Day) {
+  return Year >= 1000 && Year <= 9999 && Month >= 0 && Month <= 99 &&
+         Day >= 0 && Day <= 99;
+}
+inline void Set_Date(char* p, int Year, int Month, int Day) {
+  Set_Four_Digits(p, Year);
+  Set_Two_Digits(p + 4, Month);
+  Set_Two_Digits(p + 6, Day);
+}
+
+// And the record's end "%12s\n" at p, over blanks, for an identifier of at
+// most 12 characters.
+inline void Set_Record_End(char* p, std::string_view C_EventId) {
+  Set_Right(p, kEvent_Id_Width, C_EventId);
+  p[kEvent_Id_Width] = '\n';
+}
+
 // "%12s\n" of C_EventId: the end of a record.
 inline void Put_Record_End(Out_Buffer& r, const std::string& C_EventId) {
   Put_Right(r, C_EventId, kEvent_Id_Width);

@@ -162,9 +162,7 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
 // Phase_Type, "QV", Number, Seed, the onset letter, G_Motion, ' ', ' ',
 // C_EventId.
 void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
-  const bool usual = s.Year >= 1000 && s.Year <= 9999 && s.Month >= 0 &&
-                     s.Month <= 99 && s.Day >= 0 && s.Day <= 99 &&
-                     s.Hour >= 0 && s.Hour <= 99 && s.Minute >= 0 &&
+  const bool usual = Is_Usual_Date(s.Year, s.Month, s.Day) && s.Hour >= 0 && s.Hour <= 99 && s.Minute >= 0 &&
                      s.Minute <= 99 && s.C_Second.size >= 7 &&
                      s.Sta_Name.size() <= 5 && s.n_s.Network.size() <= 2 &&
                      s.Phase_Type.size() <= 8 && s.n_s.Number.size() <= 3 &&
@@ -173,9 +171,7 @@ void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
   if (usual) {  // every value fits its columns: 63 of them and the line end
     char* p = Room_Of_Blanks(r, 64);
     std::memcpy(p, "$pic", 4);
-    Set_Four_Digits(p + 4, s.Year);
-    Set_Two_Digits(p + 8, s.Month);
-    Set_Two_Digits(p + 10, s.Day);
+    Set_Date(p + 4, s.Year, s.Month, s.Day);
     Set_Two_Digits(p + 12, s.Hour);
     Set_Two_Digits(p + 14, s.Minute);
     std::memcpy(p + 16, s.C_Second.text, 7);
@@ -188,8 +184,7 @@ void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
     Set_Left(p + 47 - s.n_s.Seed.component.size(), s.n_s.Seed.component);
     p[47] = onset;
     p[48] = s.G_Motion;
-    Set_Right(p + 51, kEvent_Id_Width, s.C_EventId);
-    p[63] = '\n';
+    Set_Record_End(p + 51, s.C_EventId);
     r.size += 64;
     return;
   }

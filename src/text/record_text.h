@@ -66,15 +66,6 @@ inline void Put_Blanks(Out_Buffer& r, size_t n) {
   r.size += n;
 }
 
-// "%Ws": right-aligned, blank-filled to at least `width`.
-inline void Put_Right(Out_Buffer& r, std::string_view s, size_t width) {
-  const size_t pad = s.size() < width ? width - s.size() : 0;
-  char* p = Room(r, pad + s.size());
-  Fill_Blanks(p, pad);
-  Copy_Bytes(p + pad, s.data(), s.size());
-  r.size += pad + s.size();
-}
-
 // "%Ws" of the text `a` followed by `b`.
 inline void Put_Right(Out_Buffer& r, std::string_view a, std::string_view b,
                       size_t width) {
@@ -87,13 +78,9 @@ inline void Put_Right(Out_Buffer& r, std::string_view a, std::string_view b,
   r.size += pad + n;
 }
 
-// "%-Ws": left-aligned, blank-filled to at least `width`.
-inline void Put_Left(Out_Buffer& r, std::string_view s, size_t width) {
-  const size_t pad = s.size() < width ? width - s.size() : 0;
-  char* p = Room(r, pad + s.size());
-  Copy_Bytes(p, s.data(), s.size());
-  Fill_Blanks(p + s.size(), pad);
-  r.size += pad + s.size();
+// "%Ws": right-aligned, blank-filled to at least `width`.
+inline void Put_Right(Out_Buffer& r, std::string_view s, size_t width) {
+  Put_Right(r, s, {}, width);
 }
 
 // "%-Ws" of the text `a` followed by `b`.
@@ -106,6 +93,11 @@ inline void Put_Left(Out_Buffer& r, std::string_view a, std::string_view b,
   Copy_Bytes(p + a.size(), b.data(), b.size());
   Fill_Blanks(p + n, pad);
   r.size += pad + n;
+}
+
+// "%-Ws": left-aligned, blank-filled to at least `width`.
+inline void Put_Left(Out_Buffer& r, std::string_view s, size_t width) {
+  Put_Left(r, s, {}, width);
 }
 
 // "%.Ns": at most `max` characters.
