@@ -125,10 +125,6 @@ std::string Time_Text(const Clock& c) {
   return std::string(t.View());
 }
 
-std::string Clock_Text(const Clock& c) {
-  return std::string(Clock_Chars_Of(c).View());
-}
-
 std::string Carry_Warning(std::string_view token, const Clock& read,
                           const Clock& normalised,
                           std::string_view seconds_text) {

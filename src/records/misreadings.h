@@ -41,10 +41,9 @@ struct Clock {
   float Second;
 };
 
-// "1975-07-02", "01:01:05.0000" and "1975-07-02 01:01:05.0000".
+// "1975-07-02" and "01:01:05.0000".
 std::string Date_Text(const Clock& c);
 std::string Time_Text(const Clock& c);
-std::string Clock_Text(const Clock& c);
 
 // A clock time beyond what sheets use: an hour above 24, a minute above 60,
 // seconds of 60 or more, or any of them below zero.

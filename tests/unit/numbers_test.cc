@@ -60,12 +60,14 @@ TEST(FixedPoint, LikePrintf) {
 TEST(FixedPoint, IntegersLikePrintf) {
   for (int v : {0, 9, 10, 99, 100, 1975, 9999, 10000, -1, -10, -1000, INT_MAX,
                 INT_MIN}) {
-    Out_Buffer four, two;
+    Out_Buffer four, year, two;
     Put_Int(four, v, 4);
+    Put_Year(year, v);
     Put_Two_Digits(two, v);
     char want[32];
     std::snprintf(want, sizeof want, "%4d", v);
     EXPECT_EQ(want, Text_Of(four));
+    EXPECT_EQ(want, Text_Of(year));
     std::snprintf(want, sizeof want, "%02d", v);
     EXPECT_EQ(want, Text_Of(two));
   }
