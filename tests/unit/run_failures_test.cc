@@ -277,6 +277,24 @@ TEST_F(Run_Failures, FailedReadsAndWritesReplaceNothing) {
   }
 }
 
+// A signal that interrupts a read or a write (EINTR) is no failure: the call
+// is made again, and nothing is lost or repeated.
+TEST_F(Run_Failures, InterruptedReadsAndWritesAreMadeAgain) {
+  for (const char* name : {"station.mapping.out", "instrument.mapping.out",
+                           "case.sheet"}) {
+    Fail("read", name, EINTR);
+    EXPECT_EQ(0, Convert()) << name;
+    EXPECT_LE(2, faulty_.seen) << name;  // interrupted, then read
+    Expect_Converted();
+  }
+  const std::string catalog = Read_File("case.vrn.cnss");
+  Fail("write", "case.vrn.cnss", EINTR);
+  EXPECT_EQ(0, Convert());
+  EXPECT_LE(2, faulty_.seen);
+  EXPECT_EQ(catalog, Read_File("case.vrn.cnss"));
+  Expect_Converted();
+}
+
 TEST_F(Run_Failures, NoNewFileBesideAnOutputWritesItInPlace) {
   const auto inode = [](const char* name) {
     struct stat st;
