@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -109,6 +111,19 @@ TEST(Reading, LikeStrtod) {
         std::string("12345678901234567890"), std::string("."),
         "1" + zeros, "-0." + zeros + "1", "0.000" + zeros})
     Expect_Like_Strtod(token);
+  // Integers as strtol reads them (atoi of the C library), saturated to the
+  // int range, with the length of what it takes.
+  for (int i = 0; i < 100000; ++i) {
+    std::string token;
+    for (int n = random() % 14; n > 0; --n) token += "+-0123456789x"[random() % 13];
+    char* end = nullptr;
+    const long value = std::strtol(token.c_str(), &end, 10);
+    const long expected = std::clamp<long>(value, INT_MIN, INT_MAX);
+    ASSERT_EQ(expected, Read_Int(token)) << token;
+    ASSERT_EQ(static_cast<size_t>(end - token.c_str()), Int_Length(token)) << token;
+  }
+  EXPECT_EQ(0, Read_Int(std::string_view()));  // no text at all
+  EXPECT_EQ(0u, Int_Length(std::string_view()));
   EXPECT_EQ(INT_MAX, Read_Int("99999999999"));
   EXPECT_EQ(INT_MIN, Read_Int("-99999999999"));
   EXPECT_EQ(-3, Read_Int("-3x"));
