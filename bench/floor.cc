@@ -46,12 +46,7 @@ class Writer {
   void Put(const char* text, std::size_t n) {
     written_ += n;
     while (n > 0) {
-      std::size_t room = kBuffer - used_;
-      if (room == 0) {
-        Flush();
-        room = kBuffer;
-      }
-      std::size_t part = n < room ? n : room;
+      const std::size_t part = Room(n);
       std::memcpy(output + used_, text, part);
       used_ += part;
       text += part;
@@ -62,12 +57,7 @@ class Writer {
   void Blanks(std::uint64_t n) {
     written_ += n;
     while (n > 0) {
-      std::size_t room = kBuffer - used_;
-      if (room == 0) {
-        Flush();
-        room = kBuffer;
-      }
-      std::size_t part = n < room ? static_cast<std::size_t>(n) : room;
+      const std::size_t part = Room(n);
       std::memset(output + used_, ' ', part);
       used_ += part;
       n -= part;
@@ -90,6 +80,13 @@ class Writer {
   std::uint64_t Written() const { return written_; }
 
  private:
+  // How many of n bytes fit at the end of the buffer, flushed when full.
+  std::size_t Room(std::uint64_t n) {
+    if (used_ == kBuffer) Flush();
+    const std::size_t room = kBuffer - used_;
+    return n < room ? static_cast<std::size_t>(n) : room;
+  }
+
   int fd_;
   const char* name_;
   std::size_t used_ = 0;

@@ -37,11 +37,8 @@ void Write_Amp(Out_Buffer& r, const Conversion_State& s, float value,
       start != nullptr ? std::string_view(start, end - start)
                        : std::string_view();
   const bool usual = start != nullptr && amplitude.size() <= 6 &&
-                     Is_Usual_Date(s.Year, s.Month, s.Day) &&
-                     s.Sta_Name.size() <= 5 && s.n_s.Network.size() <= 2 &&
-                     s.n_s.Number.size() <= 3 && channel.size() <= 3 &&
-                     C_Freq.size() <= 5 &&
-                     s.C_EventId.size() <= kEvent_Id_Width;
+                     Is_Usual_Reading(s) && channel.size() <= 3 &&
+                     C_Freq.size() <= 5;
   if (usual) {  // every value fits its columns: 71 of them and the line end
     char* p = Room_Of_Blanks(r, 72);
     std::memcpy(p, "$amp", 4);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "driver/conversion_state.h"
 #include "text/output_buffer.h"
 #include "text/record_text.h"
 
@@ -24,6 +25,13 @@ inline void Put_Date(Out_Buffer& r, int Year, int Month, int Day) {
 inline bool Is_Usual_Date(int Year, int Month, int Day) {
   return Year >= 1000 && Year <= 9999 && Month >= 0 && Month <= 99 &&
          Day >= 0 && Day <= 99;
+}
+// And whether the columns that $pic and $amp share take their values at their
+// usual widths: the date, station, network, number code and event identifier.
+inline bool Is_Usual_Reading(const Conversion_State& s) {
+  return Is_Usual_Date(s.Year, s.Month, s.Day) && s.Sta_Name.size() <= 5 &&
+         s.n_s.Network.size() <= 2 && s.n_s.Number.size() <= 3 &&
+         s.C_EventId.size() <= kEvent_Id_Width;
 }
 inline void Set_Date(char* p, int Year, int Month, int Day) {
   Set_Four_Digits(p, Year);

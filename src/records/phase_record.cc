@@ -162,12 +162,9 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
 // Phase_Type, "QV", Number, Seed, the onset letter, G_Motion, ' ', ' ',
 // C_EventId.
 void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
-  const bool usual = Is_Usual_Date(s.Year, s.Month, s.Day) && s.Hour >= 0 && s.Hour <= 99 && s.Minute >= 0 &&
-                     s.Minute <= 99 && s.C_Second.size >= 7 &&
-                     s.Sta_Name.size() <= 5 && s.n_s.Network.size() <= 2 &&
-                     s.Phase_Type.size() <= 8 && s.n_s.Number.size() <= 3 &&
-                     s.n_s.Seed.size() <= 3 &&
-                     s.C_EventId.size() <= kEvent_Id_Width;
+  const bool usual = Is_Usual_Reading(s) && s.Hour >= 0 && s.Hour <= 99 &&
+                     s.Minute >= 0 && s.Minute <= 99 && s.C_Second.size >= 7 &&
+                     s.Phase_Type.size() <= 8 && s.n_s.Seed.size() <= 3;
   if (usual) {  // every value fits its columns: 63 of them and the line end
     char* p = Room_Of_Blanks(r, 64);
     std::memcpy(p, "$pic", 4);
