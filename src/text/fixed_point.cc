@@ -1,10 +1,13 @@
 // Fixed-point text.  See the header.
 #include "text/fixed_point.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+
+#include "text/digit_pairs.h"
 
 // A finite single-precision value below 1e9 times 10^precision (at most
 // 10^5) is exact in double precision (24 + 17 significant bits), so rounding
@@ -23,17 +26,11 @@ char* Fixed_Digits(double value, int precision, bool plus, char* end) {
   const double rest = scaled - static_cast<double>(q);  // exact too
   q += (rest > 0.5) | ((rest == 0.5) & q);  // no branch on the digits
   // Two digits at a time, from the right.
-  static const char kPairs[] =
-      "0001020304050607080910111213141516171819"
-      "2021222324252627282930313233343536373839"
-      "4041424344454647484950515253545556575859"
-      "6061626364656667686970717273747576777879"
-      "8081828384858687888990919293949596979899";
   char* p = end;
   int fraction = precision;
   for (; fraction >= 2; fraction -= 2, q /= 100) {
     p -= 2;
-    std::memcpy(p, kPairs + 2 * (q % 100), 2);
+    Set_Two_Digits(p, static_cast<int>(q % 100));
   }
   if (fraction == 1) {
     *--p = static_cast<char>('0' + q % 10);
@@ -42,11 +39,11 @@ char* Fixed_Digits(double value, int precision, bool plus, char* end) {
   if (precision > 0) *--p = '.';
   for (; q >= 100; q /= 100) {
     p -= 2;
-    std::memcpy(p, kPairs + 2 * (q % 100), 2);
+    Set_Two_Digits(p, static_cast<int>(q % 100));
   }
   if (q >= 10) {
     p -= 2;
-    std::memcpy(p, kPairs + 2 * q, 2);
+    Set_Two_Digits(p, static_cast<int>(q));
   } else {
     *--p = static_cast<char>('0' + q);
   }
@@ -54,11 +51,15 @@ char* Fixed_Digits(double value, int precision, bool plus, char* end) {
     *--p = '-';
   else if (plus)
     *--p = '+';
+  assert(end - p <= 24);  // nine digits, the point, five decimals, a sign
   return p;
 }
 
 size_t Format_Fixed(char (&text)[kFixed_Room], double value, size_t width,
                     int precision, bool plus) {
+  // The room that the text is promised: the widest field of a record, and
+  // the 309 digits of the largest double.
+  assert(width <= 32 && precision >= 0 && precision <= 5);
   char quick[32];
   char* const end = quick + sizeof quick;
   const char* start = Fixed_Digits(value, precision, plus, end);

@@ -7,8 +7,7 @@
 #include "text/file_system.h"
 
 void Open_Out_Buffer(Out_Buffer& b, int fd, size_t capacity) {
-  b.storage.reset(new char[capacity]);
-  b.data = b.storage.get();
+  b.data.reset(new char[capacity]);
   b.size = 0;
   b.capacity = capacity;
   b.fd = fd;
@@ -19,7 +18,7 @@ bool Flush_Out(Out_Buffer& b) {
   if (b.fd < 0) return true;
   size_t done = 0;
   while (b.failed == 0 && done < b.size) {
-    const ssize_t n = System().Write(b.fd, b.data + done, b.size - done);
+    const ssize_t n = System().Write(b.fd, b.data.get() + done, b.size - done);
     if (n > 0)
       done += static_cast<size_t>(n);
     else if (n < 0 && errno != EINTR)
@@ -39,8 +38,7 @@ void Make_Room(Out_Buffer& b, size_t n) {
   // A memory buffer, or a record wider than the whole buffer: grow.
   const size_t capacity = 2 * (b.size + n);
   std::unique_ptr<char[]> larger(new char[capacity]);
-  if (b.size > 0) std::memcpy(larger.get(), b.data, b.size);
-  b.storage = std::move(larger);
-  b.data = b.storage.get();
+  if (b.size > 0) std::memcpy(larger.get(), b.data.get(), b.size);
+  b.data = std::move(larger);
   b.capacity = capacity;
 }

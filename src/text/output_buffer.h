@@ -5,6 +5,7 @@
 #ifndef TREMVERT_TEXT_OUTPUT_BUFFER_H_
 #define TREMVERT_TEXT_OUTPUT_BUFFER_H_
 
+#include <cassert>
 #include <cstddef>
 #include <memory>
 #include <string_view>
@@ -14,12 +15,11 @@ struct Out_Buffer {
   Out_Buffer(const Out_Buffer&) = delete;
   Out_Buffer& operator=(const Out_Buffer&) = delete;
 
-  char* data = nullptr;
+  std::unique_ptr<char[]> data;  // the buffer's one owner
   size_t size = 0;      // bytes held, not yet written
   size_t capacity = 0;  // bytes the buffer can hold
   int fd = -1;          // the file written; -1 keeps the text in memory
   int failed = 0;       // errno of the first failed write, 0 while none
-  std::unique_ptr<char[]> storage;
 };
 
 // Gives the buffer room for `capacity` bytes and ties it to `fd` (-1: the
@@ -38,13 +38,15 @@ void Make_Room(Out_Buffer& b, size_t n);
 // Room for n more bytes at data + size; the caller fills them and adds n to
 // size.
 inline char* Room(Out_Buffer& b, size_t n) {
+  assert(b.size <= b.capacity);
   if (b.capacity - b.size < n) Make_Room(b, n);
-  return b.data + b.size;
+  assert(b.capacity - b.size >= n);
+  return b.data.get() + b.size;
 }
 
 // The text a memory buffer holds.
 inline std::string_view Text_Of(const Out_Buffer& b) {
-  return {b.data, b.size};
+  return {b.data.get(), b.size};
 }
 
 #endif  // TREMVERT_TEXT_OUTPUT_BUFFER_H_

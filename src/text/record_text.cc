@@ -15,13 +15,6 @@ void Put_Int(Out_Buffer& r, int value, size_t width) {
 
 void Put_Fixed(Out_Buffer& r, double value, size_t width, int precision,
                bool plus) {
-  char quick[32];
-  char* const end = quick + sizeof quick;
-  const char* start = Fixed_Digits(value, precision, plus, end);
-  if (start != nullptr) {
-    Put_Right(r, std::string_view(start, end - start), width);
-    return;
-  }
   char text[kFixed_Room];
   Put_Text(r, std::string_view(
                   text, Format_Fixed(text, value, width, precision, plus)));

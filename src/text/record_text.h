@@ -8,10 +8,12 @@
 #ifndef TREMVERT_TEXT_RECORD_TEXT_H_
 #define TREMVERT_TEXT_RECORD_TEXT_H_
 
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
+#include "text/digit_pairs.h"
 #include "text/output_buffer.h"
 
 // Copies n bytes (the ranges apart), in at most two overlapping moves of a
@@ -105,17 +107,6 @@ inline void Put_Cut(Out_Buffer& r, std::string_view s, size_t max) {
   Put_Text(r, s.substr(0, max));
 }
 
-// "%02d" of a value from 0 to 99, into two characters.
-inline constexpr char kDigit_Pairs[] =
-    "0001020304050607080910111213141516171819"
-    "2021222324252627282930313233343536373839"
-    "4041424344454647484950515253545556575859"
-    "6061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-inline void Set_Two_Digits(char* p, int value) {
-  std::memcpy(p, kDigit_Pairs + 2 * value, 2);
-}
-
 // "%Wd".
 void Put_Int(Out_Buffer& r, int value, size_t width);
 
@@ -154,6 +145,7 @@ inline void Put_Year(Out_Buffer& r, int value) {
   Copy_Bytes(field + width - s.size(), s.data(), s.size());
 }
 inline void Set_Four_Digits(char* p, int value) {
+  assert(value >= 0 && value < 10000);
   Set_Two_Digits(p, value / 100);
   Set_Two_Digits(p + 2, value % 100);
 }
