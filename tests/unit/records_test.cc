@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <random>
 #include <vector>
 #include <string>
@@ -85,42 +87,77 @@ class Records : public testing::Test {
   Out_Buffer log_, catalog_;
 };
 
+// The $pic record of a line built from known pieces, each with what the
+// catalog must hold for it, against snprintf with the record's format; the
+// date and time against timegm and gmtime_r.
 TEST_F(Records, PicLikePrintf) {
+  struct Piece {
+    std::string text, written;
+  };
+  auto pick = [&](const std::vector<Piece>& choices) {
+    return choices[random_() % choices.size()];
+  };
   int written = 0;
   for (int i = 0; i < 20000; ++i) {
     Conversion_State s;
     s.Flag = 1;
     s.Year = 1965, s.Month = 3, s.Day = 7;
-    const std::string station = Pick({"ABC", "SIXCHR", "XYZ", "ABCDEFGH", "Q"});
-    const std::string instrument = Pick({"ABC", "WIDE", "NOSEED", "-", "ZZ"});
-    const std::string onset = Pick({"(e)", "i", "(", "E", "(x)yz"});
-    const std::string phase = Pick({"Pn", "-", "PKPPKPPKP", "S", "Lg"});
-    const std::string component = Pick({"Z", "NEZ", "EZ", "ZN", "LONGCOMP"});
+    const Piece station = pick({{"ABC", "NN"}, {"SIXCHR", "LONGNET"},
+                                {"XYZ", "XX"}, {"ABCDEFGH", "XX"}, {"Q", "XX"}});
+    // The number code and SEED code prefix of each instrument.
+    const std::vector<std::vector<std::string>> instruments = {
+        {"ABC", "01", "BH"}, {"WIDE", "12345", "LONGPRE"}, {"NOSEED", "7", ""},
+        {"-", "99", ""},     {"ZZ", "99", ""}};
+    const std::vector<std::string> instrument =
+        instruments[random_() % instruments.size()];
+    const Piece onset = pick({{"(e)", "e"}, {"i", "i"}, {"(", " "}, {"E", "E"},
+                              {"(x)yz", "x"}});
+    const Piece phase = pick({{"Pn", "Pn"}, {"-", "Unknown"},
+                              {"PKPPKPPKP", "PKPPKPPKP"}, {"S", "S"},
+                              {"Lg", "Lg"}});
+    const Piece component = pick({{"Z", "Z"}, {"NEZ", "N"}, {"EZ", "E"},
+                                  {"ZN", "ZN"}, {"LONGCOMP", "LONGCOMP"}});
     const std::string seconds = Pick({"20.25", "05", "75.5", "", "9.99999",
-                                      "123.5", "-1.5", "1e3", "0.0001"});
-    const std::string motion = Pick({"c", "d", "+", "D"});
-    const std::string line = "P " + station + " " + instrument + " " + onset +
-                             " " + phase + " " + component + " " +
-                             Printf("%02d%02d", static_cast<int>(random_() % 25),
-                                    static_cast<int>(random_() % 61)) +
-                             seconds + " " + motion + "\n";
+                                      "123.5", "-1.5", "-0.5", "1e3", "0.0001"});
+    const Piece motion = pick({{"c", "c"}, {"d", "d"}, {"+", " "}, {"D", " "}});
+    const int hour = static_cast<int>(random_() % 25);
+    const int minute = static_cast<int>(random_() % 61);
+    const std::string line = "P " + station.text + " " + instrument[0] + " " +
+                             onset.text + " " + phase.text + " " +
+                             component.text + " " +
+                             Printf("%02d%02d", hour, minute) + seconds + " " +
+                             motion.text + "\n";
     catalog_.size = log_.size = 0;
     Convert_Phase(line, s, maps_, log_, catalog_);
-    if (catalog_.size == 0) continue;
-    ++written;
-    const char onset_letter =
-        onset[0] != '(' ? onset[0] : onset.size() > 1 ? onset[1] : ' ';
-    EXPECT_EQ(Printf("%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%"
-                     "c%12s\n",
-                     "$pic", s.Year, s.Month, s.Day, s.Hour, s.Minute,
-                     std::string(s.C_Second).c_str(),
-                     std::string(s.Sta_Name).c_str(),
-                     std::string(s.n_s.Network).c_str(),
-                     std::string(s.Phase_Type).c_str(), "QV",
-                     std::string(s.n_s.Number).c_str(), s.n_s.Seed.Text().c_str(),
-                     onset_letter, s.G_Motion, ' ', ' ', s.C_EventId.c_str()),
-              Text_Of(catalog_))
-        << line;
+
+    // The clock time from the date's midnight, in whole seconds truncated
+    // toward zero, with the fraction kept apart.
+    const float second = static_cast<float>(std::strtod(seconds.c_str(), nullptr));
+    const float whole = std::trunc(second);
+    std::tm date{};
+    date.tm_year = 65, date.tm_mon = 2, date.tm_mday = 7;
+    const time_t instant = timegm(&date) + hour * 3600 + minute * 60 +
+                           static_cast<time_t>(whole);
+    std::tm t;
+    gmtime_r(&instant, &t);
+    const float normalised = static_cast<float>(t.tm_sec) + (second - whole);
+    std::string expected;
+    if (normalised >= 0.0f && normalised < 60.0f) {  // the phase check
+      const std::string seed =
+          instrument[2].empty() ? "" : instrument[2] + component.written;
+      const double as_read = second;
+      expected = Printf(
+          "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n",
+          "$pic", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour,
+          t.tm_min,
+          (second < 10.0f ? Printf("0%6.4f", as_read) : Printf("%7.4f", as_read))
+              .c_str(),
+          station.text.c_str(), station.written.c_str(), phase.written.c_str(),
+          "QV", instrument[1].c_str(), seed.c_str(), onset.written[0],
+          motion.written[0], ' ', ' ', "1");
+    }
+    written += !expected.empty();
+    EXPECT_EQ(expected, Text_Of(catalog_)) << line;
   }
   EXPECT_GT(written, 10000);
 }
