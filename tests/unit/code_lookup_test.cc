@@ -6,6 +6,7 @@
 
 #include "text/file_system.h"
 
+#include "test_files.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,16 +18,6 @@
 #include <vector>
 
 namespace {
-
-int File_With(const std::string& content) {
-  FILE* f = std::tmpfile();
-  std::fwrite(content.data(), 1, content.size(), f);
-  std::fflush(f);
-  const int fd = dup(fileno(f));
-  std::fclose(f);
-  lseek(fd, 0, SEEK_SET);
-  return fd;
-}
 
 bool Is_Blank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' ||

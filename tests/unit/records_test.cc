@@ -1,6 +1,7 @@
 // The $pic and $amp records, written through their fast path for the usual
 // widths or through the Put_ helpers for wider values, against snprintf with
 // the records' printf formats, on random readings of every width.
+#include "test_files.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -31,16 +32,6 @@ std::string Printf(const char* format, ...) {
   return std::string(text, n);
 }
 
-int Descriptor_Of(const std::string& content) {
-  FILE* f = std::tmpfile();
-  std::fputs(content.c_str(), f);
-  std::fflush(f);
-  const int fd = dup(fileno(f));
-  std::fclose(f);
-  lseek(fd, 0, SEEK_SET);
-  return fd;
-}
-
 // The seconds text, "0%6.4f" below 10 and "%7.4f" from 10 on, on every kind
 // of value: its quick path for 0 to 100 and printf for the others.
 TEST(SecondsText, LikePrintf) {
@@ -67,9 +58,9 @@ TEST(SecondsText, LikePrintf) {
 class Records : public testing::Test {
  protected:
   void SetUp() override {
-    const int stations = Descriptor_Of("NN ABC\nLONGNET SIXCHR\n");
+    const int stations = File_With("NN ABC\nLONGNET SIXCHR\n");
     const int instruments =
-        Descriptor_Of("ABC 01 BH\nWIDE 12345 LONGPRE\nNOSEED 7\n");
+        File_With("ABC 01 BH\nWIDE 12345 LONGPRE\nNOSEED 7\n");
     ASSERT_EQ(0, Load_Station_Mapping(stations, maps_));
     ASSERT_EQ(0, Load_Instrument_Mapping(instruments, maps_));
     close(stations);
