@@ -1,14 +1,8 @@
 // Failure lines.  See the header.
 #include "driver/fatal_failure.h"
 
-#include <cstring>
-
 #include "text/escaped_text.h"
 #include "text/record_text.h"
-
-std::string Reason_Of(int errnum) {
-  return errnum != 0 ? std::strerror(errnum) : "input/output error";
-}
 
 void Report_Fatal(Out_Buffer& out, Out_Buffer& err, const char* program,
                   std::string_view file, std::string_view reason) {

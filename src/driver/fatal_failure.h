@@ -6,11 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/failure.h"
 #include "text/output_buffer.h"
-
-// Why a system call failed: the system's text for the errno value, or
-// "input/output error" when none was set.
-std::string Reason_Of(int errnum);
 
 // Writes "PROGRAM: FILE: REASON" on `err` at once, after what `out` holds (so
 // that a terminal shows both in order).  The file name and the reason are

@@ -37,13 +37,10 @@ const char* Load_Mapping_Files(const Input_File& inst, const Input_File& stat,
                                Mapping_Tables& maps, std::string* err) {
   const char* file = kInstrument_Mapping;
   try {
-    int failed = Load_Instrument_Mapping(inst.fd, maps);
-    if (failed == 0) {
+    if (Load_Instrument_Mapping(inst.fd, maps, err)) {
       file = kStation_Mapping;
-      failed = Load_Station_Mapping(stat.fd, maps);
+      if (Load_Station_Mapping(stat.fd, maps, err)) return nullptr;
     }
-    if (failed == 0) return nullptr;
-    *err = Reason_Of(failed);
   } catch (const std::bad_alloc&) {
     *err = "out of memory";
   }

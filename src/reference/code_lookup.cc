@@ -14,12 +14,13 @@ void Apply_Component_Rule(std::string_view& Comp) {
 
 }  // namespace
 
-int Load_Station_Mapping(int f_stat, Mapping_Tables& tables) {
-  return Load_Mapping_Table(f_stat, 2, 1, tables.stations);
+bool Load_Station_Mapping(int f_stat, Mapping_Tables& tables, std::string* err) {
+  return Load_Mapping_Table(f_stat, 2, 1, tables.stations, err);
 }
 
-int Load_Instrument_Mapping(int f_inst, Mapping_Tables& tables) {
-  return Load_Mapping_Table(f_inst, 3, 0, tables.instruments);
+bool Load_Instrument_Mapping(int f_inst, Mapping_Tables& tables,
+                             std::string* err) {
+  return Load_Mapping_Table(f_inst, 3, 0, tables.instruments, err);
 }
 
 Number_SEED Get_Number_SEED(const Mapping_Tables& tables, std::string_view Stat,

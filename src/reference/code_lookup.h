@@ -9,6 +9,7 @@
 #ifndef TREMVERT_REFERENCE_CODE_LOOKUP_H_
 #define TREMVERT_REFERENCE_CODE_LOOKUP_H_
 
+#include <string>
 #include <string_view>
 
 #include "reference/mapping_table.h"
@@ -21,14 +22,16 @@ struct Mapping_Tables {
 };
 
 // Read "station.mapping.out": network code, station name per line.  A line
-// without a station name lists nothing.  Returns 0, or the errno of a failed
-// read.  Throws std::bad_alloc when the file does not fit in memory.
-int Load_Station_Mapping(int f_stat, Mapping_Tables& tables);
+// without a station name lists nothing.  False, with the reason, when the
+// file cannot be read whole (see Load_Mapping_Table).  Throws std::bad_alloc
+// when the file does not fit in memory.
+bool Load_Station_Mapping(int f_stat, Mapping_Tables& tables, std::string* err);
 
 // Read "instrument.mapping.out": instrument code, number code, SEED code
 // prefix per line.  A blank line lists nothing; a line of the code alone
-// lists the instrument with the default codes.  Returns and throws as above.
-int Load_Instrument_Mapping(int f_inst, Mapping_Tables& tables);
+// lists the instrument with the default codes.  Fails and throws as above.
+bool Load_Instrument_Mapping(int f_inst, Mapping_Tables& tables,
+                             std::string* err);
 
 // The codes of one reading.  Rewrites Comp by the component rule first (the
 // combined codes NE, NZ and NEZ become N, and EZ becomes E), then gives the

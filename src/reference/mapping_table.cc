@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "text/failure.h"
 #include "text/fields.h"
 #include "text/file_system.h"
 
@@ -105,9 +106,8 @@ void* Grow(void* p, size_t size) {
 
 // Reads the whole file, with room at its end for a line end and the
 // padding.  A regular file is read into a buffer of its size; another (a
-// character device) grows as it comes.  Returns 0, or the errno of a failed
-// read.
-int Read_Whole_File(int fd, Mapping_Table& t) {
+// character device) grows as it comes.
+bool Read_Whole_File(int fd, Mapping_Table& t, std::string* err) {
   constexpr size_t kRoom = 1 + kPadding;
   struct stat st;
   size_t capacity = 1 << 16;
@@ -124,10 +124,11 @@ int Read_Whole_File(int fd, Mapping_Table& t) {
       room = sizeof probe;
     }
     const ssize_t n = System().Read(fd, into, room);
-    if (n == 0) return 0;
+    if (n == 0) return true;
     if (n < 0) {
       if (errno == EINTR) continue;
-      return errno != 0 ? errno : EIO;
+      *err = Reason_Of(Last_Error());
+      return false;
     }
     if (into == probe) {  // a stream, or a file that grew: more room
       capacity = capacity < (size_t{1} << 30) ? 2 * capacity
@@ -250,23 +251,30 @@ char* Write_Records(char* text, const char* end, int tokens, int key) {
 
 }  // namespace
 
-int Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t) {
+bool Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t,
+                        std::string* err) {
   assert(tokens <= 3 && key <= 1 && key < tokens);
   t.slots.reset();
   t.capacity = 0;
-  if (const int failed = Read_Whole_File(fd, t)) return failed;
-  if (t.size >= kOffset_Mask) throw std::bad_alloc();  // no room in a slot
+  if (!Read_Whole_File(fd, t, err)) return false;
+  if (t.size >= kOffset_Mask) {  // an offset would not fit its slot
+    *err = "too large: a mapping file holds less than 1 TB";
+    return false;
+  }
   char* const text = t.text.get();
   char* const records_end = Write_Records(text, text + t.size, tokens, key);
   std::memset(records_end, 0, kPadding);
 
   size_t records = 0;
   for (const char* p = text; p < records_end; ++p) records += *p == '\n';
-  if (records == 0) return 0;
+  if (records == 0) return true;
   // Half the slots full, for few probes; at most four fifths for a large
   // file, for little memory.
   t.capacity = records < (1 << 20) ? 2 * records + 1 : records + records / 4 + 1;
-  if (t.capacity >= (uint64_t{1} << 32)) throw std::bad_alloc();
+  if (t.capacity >= (uint64_t{1} << 32)) {
+    *err = "too many lines: a mapping file lists fewer than 3 billion names";
+    return false;
+  }
   t.slots.reset(
       static_cast<uint64_t*>(Allocate(t.capacity * sizeof(uint64_t), true)));
 
@@ -283,7 +291,7 @@ int Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t) {
     ++p;
   }
   Insert_Names(t, names, sorted);
-  return 0;
+  return true;
 }
 
 const char* Find_Mapping(const Mapping_Table& t, std::string_view name) {

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <string_view>
 
 struct Mapping_Table {
@@ -32,9 +33,12 @@ struct Mapping_Table {
 // of characters that are not white space, NUL included) the first `tokens`
 // count: the token at `key` is the name and the others are its values, in
 // order; a line without the name lists nothing, and the first line of a name
-// wins.  The name is the first or second token (`key` 0 or 1).  Returns 0, or the errno of a failed read.  Throws std::bad_alloc
-// when the file does not fit in memory.
-int Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t);
+// wins.  The name is the first or second token (`key` 0 or 1).  False, with
+// the reason, after a failed read or for a file beyond the table's limits (1
+// TB of text, 3 billion names).  Throws std::bad_alloc when the file does not
+// fit in memory.
+bool Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t,
+                        std::string* err);
 
 // Where the first line that lists `name` holds it (its record, in the
 // table's text), or nullptr when no line lists it.

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "text/failure.h"
 #include "text/file_system.h"
 
 void Open_Line_Reader(Line_Reader& r, int fd) {
@@ -47,6 +48,6 @@ bool Read_Line(Line_Reader& r, std::string_view& line) {
     else if (n == 0)
       r.at_end = true;
     else if (errno != EINTR)  // what came before the failure is still given
-      r.read_error = errno != 0 ? errno : EIO;
+      r.read_error = Last_Error();
   }
 }

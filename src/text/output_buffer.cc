@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "text/failure.h"
 #include "text/file_system.h"
 
 void Open_Out_Buffer(Out_Buffer& b, int fd, size_t capacity) {
@@ -22,7 +23,7 @@ bool Flush_Out(Out_Buffer& b) {
     if (n > 0)
       done += static_cast<size_t>(n);
     else if (n < 0 && errno != EINTR)
-      b.failed = errno != 0 ? errno : EIO;
+      b.failed = Last_Error();
     else if (n == 0)
       b.failed = EIO;
   }

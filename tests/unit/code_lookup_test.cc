@@ -92,8 +92,9 @@ TEST(CodeLookup, TablesGiveWhatASearchOfTheFileGives) {
       int Fstat(int, struct stat*) override { return errno = EIO, -1; }
     } sizeless;
     if (round == 3) Use_File_System(&sizeless);
-    ASSERT_EQ(0, Load_Station_Mapping(station_fd, tables));
-    ASSERT_EQ(0, Load_Instrument_Mapping(instrument_fd, tables));
+    std::string reason;
+    ASSERT_TRUE(Load_Station_Mapping(station_fd, tables, &reason)) << reason;
+    ASSERT_TRUE(Load_Instrument_Mapping(instrument_fd, tables, &reason)) << reason;
     Use_File_System(nullptr);
     close(station_fd);
     close(instrument_fd);
@@ -122,8 +123,9 @@ TEST(CodeLookup, CodesOfAReading) {
   Mapping_Tables tables;
   const int stations = File_With("NN ABC\nCI ABC\n");
   const int instruments = File_With("ABC 01 BH\nDEF\nGHI 03\n");
-  ASSERT_EQ(0, Load_Station_Mapping(stations, tables));
-  ASSERT_EQ(0, Load_Instrument_Mapping(instruments, tables));
+  std::string reason;
+  ASSERT_TRUE(Load_Station_Mapping(stations, tables, &reason)) << reason;
+  ASSERT_TRUE(Load_Instrument_Mapping(instruments, tables, &reason)) << reason;
   close(stations);
   close(instruments);
   Out_Buffer log;
@@ -156,7 +158,9 @@ TEST(CodeLookup, ReadErrorIsReported) {
   FILE* directory = std::fopen(".", "r");  // opens, but cannot be read
   ASSERT_NE(nullptr, directory);
   Mapping_Tables tables;
-  EXPECT_EQ(EISDIR, Load_Station_Mapping(fileno(directory), tables));
+  std::string reason;
+  EXPECT_FALSE(Load_Station_Mapping(fileno(directory), tables, &reason));
+  EXPECT_EQ("Is a directory", reason);
   std::fclose(directory);
 }
 

@@ -61,8 +61,9 @@ class Records : public testing::Test {
     const int stations = File_With("NN ABC\nLONGNET SIXCHR\n");
     const int instruments =
         File_With("ABC 01 BH\nWIDE 12345 LONGPRE\nNOSEED 7\n");
-    ASSERT_EQ(0, Load_Station_Mapping(stations, maps_));
-    ASSERT_EQ(0, Load_Instrument_Mapping(instruments, maps_));
+    std::string reason;
+    ASSERT_TRUE(Load_Station_Mapping(stations, maps_, &reason)) << reason;
+    ASSERT_TRUE(Load_Instrument_Mapping(instruments, maps_, &reason)) << reason;
     close(stations);
     close(instruments);
     Open_Out_Buffer(log_, -1, 0);
