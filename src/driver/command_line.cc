@@ -166,8 +166,10 @@ bool Find_Name_Clash(const Command_Line& c, size_t* first, size_t* second) {
   // the earlier sheet first.
   std::vector<size_t> order(c.sheets.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return name(a) < name(b); });
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    const std::string_view x = name(a), y = name(b);
+    return x < y || (x == y && a < b);
+  });
   bool found = false;
   for (size_t k = 1; k < order.size(); ++k) {
     if (name(order[k - 1]) != name(order[k])) continue;
