@@ -101,6 +101,9 @@ while [ ${#ports[@]} -lt 2 ]; do
   port_free "$p" && port_free "$((p + 1))" && ports=("$p" "$((p + 1))")
 done
 
+# MinJobAge: sbatch --wait asks about the job after 2 s, then 8, then 32,
+# unless MinJobAge is under 6: then every 2 s, which a job ended less than
+# MinJobAge ago (and so still known) answers.
 host=$(hostname -s)
 mkdir -p "$dir/munge" "$dir/state" "$dir/spool"
 chmod 700 "$dir/munge"
@@ -133,6 +136,7 @@ SchedulerType=sched/backfill
 MpiDefault=none
 ReturnToService=2
 SlurmdTimeout=30
+MinJobAge=5
 NodeName=$host NodeAddr=127.0.0.1 CPUs=$(nproc) State=UNKNOWN
 PartitionName=tremvert Nodes=$host Default=YES MaxTime=INFINITE State=UP
 EOF
