@@ -172,6 +172,11 @@ TEST(CommandLine, TwoSheetsOfOneNameClashOnlyInAnOutputDirectory) {
   ASSERT_TRUE(Find_Name_Clash(c, &first, &second));
   EXPECT_EQ(first, 1u);
   EXPECT_EQ(second, 2u);
+  // A NAME that sorts later may clash first.
+  c = Parse({"--output-dir", "out", "--each", "a/z", "b/z", "c/y", "d/y"});
+  ASSERT_TRUE(Find_Name_Clash(c, &first, &second));
+  EXPECT_EQ(first, 0u);
+  EXPECT_EQ(second, 1u);
   c = Parse({"--output-dir", "out", "--each", "a/x", "a/y", "x.sheet.sheet"});
   EXPECT_FALSE(Find_Name_Clash(c, &first, &second));
   c = Parse({"--output-dir", "out", "b"});
