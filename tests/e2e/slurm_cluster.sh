@@ -143,17 +143,21 @@ EOF
 export SLURM_CONF=$dir/slurm.conf
 
 # --- The daemons ------------------------------------------------------------
+# Each daemon gets SIGTERM should this script be killed outright (SIGKILL, as
+# a test's timeout may), when its traps cannot stop them.
+daemon=()
+setpriv --pdeathsig TERM true 2>/dev/null && daemon=(setpriv --pdeathsig TERM)
 start=$SECONDS
-$sbin/munged --foreground --force --key-file="$dir/munge/munge.key" \
+"${daemon[@]}" $sbin/munged --foreground --force --key-file="$dir/munge/munge.key" \
   --socket="$socket" --pid-file="$dir/munge/munged.pid" \
   --seed-file="$dir/munge/munged.seed" --log-file="$dir/munged.log" 2>> "$dir/munged.log" &
 pids+=($!)
 for _ in $(seq 100); do [ -S "$socket" ] && break; sleep 0.1; done
 [ -S "$socket" ] || fail "munged did not start"
 
-$sbin/slurmctld -D -i -f "$SLURM_CONF" 2>> "$dir/slurmctld.log" &
+"${daemon[@]}" $sbin/slurmctld -D -i -f "$SLURM_CONF" 2>> "$dir/slurmctld.log" &
 pids+=($!)
-$sbin/slurmd -D -f "$SLURM_CONF" -N "$host" 2>> "$dir/slurmd.log" &
+"${daemon[@]}" $sbin/slurmd -D -f "$SLURM_CONF" -N "$host" 2>> "$dir/slurmd.log" &
 pids+=($!)
 state=""
 for _ in $(seq 150); do
