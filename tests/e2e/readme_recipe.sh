@@ -3,9 +3,12 @@
 # stands there, but for its "cd /data/bulletins" (a case runs it in its own
 # working directory), so that end-to-end cases run the recipes word for word.
 #
-#   readme_recipe.sh MARKER
+#   readme_recipe.sh MARKER [FILE]
+#
+# FILE, another Markdown file, stands for the README (recipes on their way
+# to it).
 set -eu
-readme=$(dirname "$0")/../../README.md
+readme=${2:-$(dirname "$0")/../../README.md}
 perl -ne 'BEGIN { $marker = shift }
   if (/^```sh$/) { $in = 1; @block = (); next }
   if ($in && /^```$/) { $in = 0; if (grep { index($_, $marker) >= 0 } @block) { print @block; $found = 1; last } next }

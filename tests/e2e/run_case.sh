@@ -16,6 +16,9 @@
 #   memory         optional: a limit of virtual memory in kB (ulimit -v); the
 #                  case is skipped (status 77) in a sanitizer build
 #   setup          optional: shell commands run in the working directory first
+#   may_skip       optional: the command's exit status 77 skips the case (a
+#                  resource it needs, such as a cluster, cannot be had); its
+#                  standard error says why
 #   expect/stdout, expect/status  the exact standard output and exit status
 #   expect/stderr  optional: the exact standard error (default: empty)
 #   expect/files/* each file that must exist afterwards, with its content; a
@@ -54,6 +57,9 @@ export TZ=$(cat "$case_dir/tz" 2>/dev/null || echo UTC)
   PROGRAM=$bin bash -c "$command" run "${args[@]}" \
     > "$work/.stdout" 2> "$work/.stderr" < /dev/null)
 echo $? > "$work/.status"
+if [ -f "$case_dir/may_skip" ] && [ "$(cat "$work/.status")" = 77 ]; then
+  cat "$work/.stderr"; echo "$name: skipped"; exit 77
+fi
 
 expect=$case_dir/expect
 if [ "${TREMVERT_UPDATE:-0}" = 1 ]; then
