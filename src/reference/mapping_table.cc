@@ -255,6 +255,11 @@ int Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t) {
   t.slots.reset();
   t.capacity = 0;
   if (const int failed = Read_Whole_File(fd, t)) return failed;
+  // A UTF-8 byte-order mark at the very start is no part of the text.
+  if (t.size >= 3 && std::memcmp(t.text.get(), "\xEF\xBB\xBF", 3) == 0) {
+    std::memmove(t.text.get(), t.text.get() + 3, t.size - 3);
+    t.size -= 3;
+  }
   if (t.size >= kOffset_Mask) throw std::bad_alloc();  // no room in a slot
   char* const text = t.text.get();
   char* const records_end = Write_Records(text, text + t.size, tokens, key);
