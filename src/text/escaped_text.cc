@@ -6,7 +6,7 @@
 
 #include "text/record_text.h"
 
-void Put_Escaped(Out_Buffer& r, std::string_view text) {
+void Put_Escaped(Out_Buffer& r, std::string_view text, bool backslash) {
   static const char kHex[] = "0123456789abcdef";
   // The bytes before the first control character, eight at a time while a
   // word has none: no byte below 0x20 ((w - 0x20..20) & ~w & 0x80..80) and
@@ -18,15 +18,19 @@ void Put_Escaped(Out_Buffer& r, std::string_view text) {
     std::memcpy(&w, text.data() + plain, 8);
     const uint64_t del = w ^ (kOnes * 0x7f);
     if ((((w - kOnes * 0x20) & ~w) | ((del - kOnes) & ~del)) & kHigh) break;
+    if (backslash && std::memchr(text.data() + plain, '\\', 8) != nullptr)
+      break;
   }
   while (plain < text.size()) {
     const unsigned char c = text[plain];
-    if (c < 0x20 || c == 0x7f) break;
+    if (c < 0x20 || c == 0x7f || (backslash && c == '\\')) break;
     ++plain;
   }
   Put_Text(r, text.substr(0, plain));
   for (unsigned char c : text.substr(plain)) {
-    if (c >= 0x20 && c != 0x7f) {
+    if (backslash && c == '\\') {
+      Put_Text(r, "\\\\");
+    } else if (c >= 0x20 && c != 0x7f) {
       Put_Char(r, static_cast<char>(c));
     } else if (c == '\n') {
       Put_Text(r, "\\n");
