@@ -164,6 +164,11 @@ bool Warn_Layout(const Conversion_State& s, std::string_view info,
                  const Phase_Fields& p, const Clock* read) {
   const Layout_Reading chosen = Read_Layout(p, s.F_Flag);
   if (chosen.fault == Fault::kNone) return false;
+  // A sign before a time that reads whole is a sign in the hour, which the
+  // time's own warning says ("+10520.0" read as 01:05:20).
+  if (chosen.fault == Fault::kTime && (p.time[0] == '+' || p.time[0] == '-') &&
+      Is_Whole_Time(p.time.substr(1)))
+    return false;
   const int other = 1 - s.F_Flag;
   const Phase_Fields q = Scan_Phase(info, other);
   if (Read_Layout(q, other).fault == Fault::kNone) {
