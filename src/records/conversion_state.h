@@ -73,6 +73,10 @@ struct Check_Observations {
   // that of the state before the line), and its time field.
   Clock Read_Clock{};
   std::string_view Time_Field;
+
+  // Whether an event has given the state its date: before that, a reading's
+  // date is no date at all.
+  bool Dated = false;
 };
 
 struct Conversion_State : Run_State, Reading_State, Check_Observations {};

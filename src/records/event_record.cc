@@ -202,6 +202,7 @@ void Convert_Event(std::string_view info, Conversion_State& s,
     s.Flag = 0;
   }
   if (!s.Flag) Note_Message(s, log_at, true);
+  if (s.Warnings != nullptr) s.Dated = true;
   if (s.Warnings != nullptr)
     Warn_Event(s,
                {date, time, latitude, longitude, depth, mag, after_mag,

@@ -211,8 +211,9 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
   } else if (!Is_Whole_Time(p.time)) {
     w.push_back(Quoted("time", p.time) + " read as " + Time_Text(read));
   }
-  // Under a closed gate the line is dropped, which a note says.
-  if (!Is_Beyond_Clock(read) || s.Flag == 0) return;
+  // Before any event the line is dropped, which a note says, and the date
+  // it would be carried from is none.
+  if (!Is_Beyond_Clock(read) || !s.Dated) return;
   const Clock now{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   std::string text =
       Carry_Warning(p.time, read, now,
