@@ -14,22 +14,24 @@ int64_t Day_Of(const Clock& c) {
   return Days_From_Civil(c.Year, c.Month, c.Day);
 }
 
-// Seconds from the origin to the clock (negative before it).
-double Seconds_After(const Clock& origin, const Clock& c) {
-  const double days = static_cast<double>(Day_Of(c) - Day_Of(origin));
-  const double in_day = (c.Hour - origin.Hour) * 3600.0 +
-                        (c.Minute - origin.Minute) * 60.0 +
-                        (static_cast<double>(c.Second) - origin.Second);
-  return days * 86400 + in_day;
-}
-
-bool Near(const Clock& origin, const Clock& c) {
-  const double after = Seconds_After(origin, c);
-  return after >= -kMost_Before_Origin && after <= kMost_After_Origin;
-}
-
 bool Same_Date(const Clock& a, const Clock& b) {
   return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day;
+}
+
+// Seconds from the origin to the clock (negative before it); most readings
+// are on the origin's date, which needs no calendar.
+double Seconds_After(const Event_Distance& d, const Clock& c) {
+  const Clock& o = d.origin;
+  const double in_day = (static_cast<double>(c.Hour) - o.Hour) * 3600.0 +
+                        (c.Minute - o.Minute) * 60.0 +
+                        (static_cast<double>(c.Second) - o.Second);
+  if (Same_Date(c, o)) return in_day;
+  return static_cast<double>(Day_Of(c) - d.origin_day) * 86400 + in_day;
+}
+
+bool Near(const Event_Distance& d, const Clock& c) {
+  const double after = Seconds_After(d, c);
+  return after >= -kMost_Before_Origin && after <= kMost_After_Origin;
 }
 
 std::string Clock_Text(const Clock& c) {
@@ -57,14 +59,11 @@ Clock Counted_From(const Clock& from, const Clock& read, int days) {
 
 }  // namespace
 
-void Before_Line(Event_Distance& d, const Conversion_State& s) {
-  d.entry = {s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
-}
-
 void After_Event(Event_Distance& d, const Conversion_State& s, long line,
                  bool converted) {
   d.event_line = converted ? line : 0;
   d.origin = {s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
+  d.origin_day = Day_Of(d.origin);
   d.moved_by = 0;
 }
 
@@ -73,8 +72,8 @@ std::string After_Phase(Event_Distance& d, const Conversion_State& s,
   const Clock dated{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   const long moved_before = d.moved_by;
   if (!Same_Date(dated, d.entry)) d.moved_by = line;
-  if (!written || d.event_line == 0 || Near(d.origin, dated)) return {};
-  const double after = Seconds_After(d.origin, dated);
+  if (!written || d.event_line == 0 || Near(d, dated)) return {};
+  const double after = Seconds_After(d, dated);
   if (std::isnan(after)) return {};  // seconds that are no number
   std::string text = "reading dated " + Clock_Text(dated) + ", " +
                      Span_Text(std::fabs(after)) +
@@ -88,7 +87,7 @@ std::string After_Phase(Event_Distance& d, const Conversion_State& s,
   const Clock& read = s.Read_Clock;
   for (int days : {0, 1, -1}) {
     const Clock meant = Counted_From(d.origin, read, days);
-    if (!Near(d.origin, meant)) continue;
+    if (!Near(d, meant)) continue;
     text += days == 0 ? ": counted from the event's date it reads "
                       : ": a day " + std::string(days > 0 ? "later" : "earlier") +
                             " it reads ";
@@ -115,7 +114,8 @@ std::string After_Amplitude(const Event_Distance& d,
                             const Conversion_State& s) {
   if (d.event_line == 0) return {};
   const Clock dated{s.Year, s.Month, s.Day, 0, 0, 0.0f};
-  const int64_t days = Day_Of(dated) - Day_Of(d.origin);
+  if (Same_Date(dated, d.origin)) return {};
+  const int64_t days = Day_Of(dated) - d.origin_day;
   if (days >= 0 && days <= 1) return {};
   std::string text = "amplitudes dated " + Date_Text(dated) + ", " +
                      std::to_string(days < 0 ? -days : days) +

@@ -109,8 +109,11 @@ void Warn_Comment(Sheet_Check& c, std::string_view info,
   }
 }
 
-// Converts one line and reports what the conversion made of it.
-void Check_Line(Sheet_Check& c, std::string_view info) {
+// Converts one line and reports what the conversion made of it.  (Inlined
+// in the loop over the lines: a call for each line costs more than the
+// checks of most lines.)
+[[gnu::always_inline]] inline void Check_Line(Sheet_Check& c,
+                                              std::string_view info) {
   Sheet_Tally& t = c.t;
   Conversion_State& s = c.state;
   ++t.lines;
@@ -126,7 +129,7 @@ void Check_Line(Sheet_Check& c, std::string_view info) {
   if (kind != Record_Kind::kEnd && kind != Record_Kind::kIgnored &&
       kind != Record_Kind::kUnknown)
     Warn_Second_Column(c, info);
-  Before_Line(c.distance, s);
+  if (kind == Record_Kind::kPhase) Before_Phase(c.distance, s);
   const Line_Result r = Dispatch_Line(info, s, c.maps, c.log, c.catalog);
   const std::string_view written = Text_Of(c.catalog);
   // The records: each ends with its line end.  Only amplitude lines write
@@ -152,17 +155,19 @@ void Check_Line(Sheet_Check& c, std::string_view info) {
                            " is on no line of station.mapping.out: written "
                            "with network XX");
   }
-  if (kind == Record_Kind::kPhase) {  // (one rejected by its form moved nothing)
+  // (A phase line rejected by its form moved nothing.)
+  if (kind == Record_Kind::kPhase && !Is_Usual_Phase(c.distance, s)) {
     std::string text = After_Phase(c.distance, s, t.lines, r.wrote);
     if (misread) text.clear();
     if (!text.empty()) c.warnings.push_back(std::move(text));
   }
-  if (kind == Record_Kind::kAmplitude && r.wrote) {
+  if (kind == Record_Kind::kAmplitude && r.wrote &&
+      !Is_On_Origin_Date(c.distance, s)) {
     std::string text = After_Amplitude(c.distance, s);
     if (!text.empty()) c.warnings.push_back(std::move(text));
   }
   if (kind == Record_Kind::kComment && r.wrote) Warn_Comment(c, info, written);
-  if (r.wrote && gate_was_open && c.ended_at != 0) {
+  if (c.ended_at != 0 && r.wrote && gate_was_open) {
     if (kind == Record_Kind::kEnd)
       c.warnings.push_back("a second end record for the event at line " +
                            std::to_string(c.last_event) +
@@ -172,7 +177,7 @@ void Check_Line(Sheet_Check& c, std::string_view info) {
                            std::to_string(c.ended_at) +
                            ", outside any event block");
   }
-  if (kind == Record_Kind::kEnd && r.wrote && c.ended_at == 0)
+  if (kind == Record_Kind::kEnd && c.ended_at == 0 && r.wrote)
     c.ended_at = t.lines;
 
   // The warnings first: they say what was read, which the errors judge.

@@ -32,12 +32,6 @@ bool Is_Decimal(std::string_view token) {
 }
 
 
-bool Is_Whole_Time(std::string_view token) {
-  return token.size() >= 4 && Is_Digits(token.substr(0, 2)) &&
-         Is_Digits(token.substr(2, 2)) &&
-         (token.size() == 4 || Is_Decimal(token.substr(4)));
-}
-
 std::string Quoted(std::string_view field, std::string_view token) {
   std::string text(field);
   text += " \"";

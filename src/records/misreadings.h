@@ -36,8 +36,24 @@ inline bool Is_Digits(std::string_view token) {
 
 // Whether a time token reads whole: two digits of hour and two of minute
 // (a sign there would be read as part of the hour), then decimal seconds or
-// nothing.
-bool Is_Whole_Time(std::string_view token);
+// nothing.  The usual seconds, digits with at most one point, are judged
+// here; any other text by Is_Decimal.
+inline bool Is_Whole_Time(std::string_view token) {
+  const size_t n = token.size();
+  if (n < 4) return false;
+  const char* p = token.data();
+  for (size_t k = 0; k < 4; ++k)
+    if (static_cast<unsigned char>(p[k] - '0') > 9) return false;
+  size_t i = 4, point = 0;
+  for (; i < n; ++i) {
+    if (static_cast<unsigned char>(p[i] - '0') <= 9) continue;
+    if (p[i] != '.' || point != 0) break;
+    point = i;
+  }
+  // Digits with at most one point, and a digit among them.
+  if (i == n && (n == 4 || n > 5 || point == 0)) return true;
+  return Is_Decimal(token.substr(4));
+}
 
 // `field "token"`, the token as the sheet has it.
 std::string Quoted(std::string_view field, std::string_view token);

@@ -64,58 +64,53 @@ bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
 
 // An onset where the component belongs: e, i, I and the same in
 // parentheses, and (x).  "E" alone may be either.
-bool Is_Onset(std::string_view t) {
-  if (t.size() == 3 && t[0] == '(' && t[2] == ')') {
-    t = t.substr(1, 1);
-    if (t == "E" || t == "x" || t == "X") return true;
-  }
-  return t == "e" || t == "i" || t == "I";
+inline bool Is_Onset(std::string_view t) {
+  if (t.size() == 1) return t[0] == 'e' || t[0] == 'i' || t[0] == 'I';
+  if (t.size() != 3 || t[0] != '(' || t[2] != ')') return false;
+  const char c = t[1];
+  return c == 'e' || c == 'i' || c == 'E' || c == 'I' || c == 'x' || c == 'X';
 }
 
 // A component where the onset belongs: letters Z, N and E, but "E" alone,
 // which may be an onset.
 bool Is_Component(std::string_view t) {
-  if (t.empty() || t == "E") return false;
+  if (t.empty() || t.size() > 3 || t == "E") return false;
   for (char c : t)
     if (c != 'Z' && c != 'N' && c != 'E') return false;
   return true;
 }
 
 // What keeps a line from reading whole in a layout, the first found.
-enum class Fault { kNone, kMissing, kMisplaced, kMotion, kTime };
-
-struct Layout_Reading {
-  Fault fault = Fault::kNone;
-  std::string text;  // for a misplaced field or a first motion
-};
+enum class Fault { kNone, kMissing, kMisplaced_Onset, kMisplaced_Component,
+                   kMotion, kTime };
 
 // Whether the line reads whole in the layout: every field there and holding
 // what belongs there, a first motion of one character (in the alternate
 // layout it may stand right before the time, but not as a digit, which
-// belongs to the time) and a time that reads whole.
-Layout_Reading Read_Layout(const Phase_Fields& p, int F_Flag) {
-  Layout_Reading r;
+// belongs to the time) and a time that reads whole (`time_whole`).
+[[gnu::always_inline]] inline Fault Read_Layout(const Phase_Fields& p,
+                                               int F_Flag, bool time_whole) {
   if (p.station.empty() || p.instrument.empty() || p.onset.empty() ||
-      p.phase.empty() || p.component.empty() || p.time.empty()) {
-    r.fault = Fault::kMissing;
-  } else if (Is_Onset(p.component)) {
-    r.fault = Fault::kMisplaced;
-    r.text = Quoted("component", p.component) + " is an onset";
-  } else if (Is_Component(p.onset)) {
-    r.fault = Fault::kMisplaced;
-    r.text = Quoted("onset", p.onset) + " is a component";
-  } else if (F_Flag == 0 && p.motion_token.size() > 1) {
-    r.fault = Fault::kMotion;
-    r.text = Quoted("first motion", p.motion_token) +
-             " is longer than one character";
-  } else if (F_Flag != 0 && p.motion_token.size() > 1 && Is_Digit(p.motion)) {
-    r.fault = Fault::kMotion;
-    r.text = "no first motion before " + Quoted("time", p.motion_token) +
-             ": its first digit is read as the first motion";
-  } else if (!Is_Whole_Time(p.time)) {
-    r.fault = Fault::kTime;
-  }
-  return r;
+      p.phase.empty() || p.component.empty() || p.time.empty())
+    return Fault::kMissing;
+  if (Is_Onset(p.component)) return Fault::kMisplaced_Onset;
+  if (Is_Component(p.onset)) return Fault::kMisplaced_Component;
+  if (p.motion_token.size() > 1 && (F_Flag == 0 || Is_Digit(p.motion)))
+    return Fault::kMotion;
+  return time_whole ? Fault::kNone : Fault::kTime;
+}
+
+// The misplaced field or first motion of a fault, in words.
+std::string Fault_Text(const Phase_Fields& p, int F_Flag, Fault fault) {
+  if (fault == Fault::kMisplaced_Onset)
+    return Quoted("component", p.component) + " is an onset";
+  if (fault == Fault::kMisplaced_Component)
+    return Quoted("onset", p.onset) + " is a component";
+  if (F_Flag == 0)
+    return Quoted("first motion", p.motion_token) +
+           " is longer than one character";
+  return "no first motion before " + Quoted("time", p.motion_token) +
+         ": its first digit is read as the first motion";
 }
 
 // Reports the first field that the reading cannot do without and that the
@@ -161,17 +156,17 @@ char Onset_Letter(std::string_view onset) {
 // the line reads whole in, if any.  True when so, with the warning given.
 // `read`: the clock time read, or nullptr for a line rejected before it.
 bool Warn_Layout(const Conversion_State& s, std::string_view info,
-                 const Phase_Fields& p, const Clock* read) {
-  const Layout_Reading chosen = Read_Layout(p, s.F_Flag);
-  if (chosen.fault == Fault::kNone) return false;
+                 const Phase_Fields& p, bool time_whole, const Clock* read) {
+  const Fault chosen = Read_Layout(p, s.F_Flag, time_whole);
+  if (chosen == Fault::kNone) return false;
   // A sign before a time that reads whole is a sign in the hour, which the
   // time's own warning says ("+10520.0" read as 01:05:20).
-  if (chosen.fault == Fault::kTime && (p.time[0] == '+' || p.time[0] == '-') &&
+  if (chosen == Fault::kTime && (p.time[0] == '+' || p.time[0] == '-') &&
       Is_Whole_Time(p.time.substr(1)))
     return false;
   const int other = 1 - s.F_Flag;
   const Phase_Fields q = Scan_Phase(info, other);
-  if (Read_Layout(q, other).fault == Fault::kNone) {
+  if (Read_Layout(q, other, Is_Whole_Time(q.time)) == Fault::kNone) {
     s.Warnings->push_back(
         other == 1
             ? "the fields read whole only in the alternate layout (time "
@@ -180,9 +175,8 @@ bool Warn_Layout(const Conversion_State& s, std::string_view info,
               "before the first motion): check and convert it without -F");
     return true;
   }
-  if (chosen.fault != Fault::kMisplaced && chosen.fault != Fault::kMotion)
-    return false;
-  std::string text = chosen.text;
+  if (chosen == Fault::kMissing || chosen == Fault::kTime) return false;
+  std::string text = Fault_Text(p, s.F_Flag, chosen);
   text += s.F_Flag == 0 ? " in the default layout" : " in the alternate layout";
   text += ", and the line reads whole in neither layout";
   if (read != nullptr) {
@@ -198,6 +192,7 @@ bool Warn_Layout(const Conversion_State& s, std::string_view info,
 // `written`: whether its record was written.
 void Warn_Phase(const Conversion_State& s, std::string_view info,
                 const Phase_Fields& p, const Clock& read, bool written) {
+  const bool time_whole = Is_Whole_Time(p.time);
   std::vector<std::string>& w = *s.Warnings;
   if (p.time.size() == 4 && !p.after_time.empty() && Is_Decimal(p.after_time)) {
     // "1005 20.25": the seconds stand apart, and the time is read without.
@@ -206,9 +201,10 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
                                             p.after_time.size() - begin);
     w.push_back(Quoted("time", split) + " is split by a blank: read as " +
                 Time_Text(read));
-  } else if (Warn_Layout(s, info, p, &read)) {
+  } else if (Read_Layout(p, s.F_Flag, time_whole) != Fault::kNone &&
+             Warn_Layout(s, info, p, time_whole, &read)) {
     return;
-  } else if (!Is_Whole_Time(p.time)) {
+  } else if (!time_whole) {
     w.push_back(Quoted("time", p.time) + " read as " + Time_Text(read));
   }
   // Before any event the line is dropped, which a note says, and the date
@@ -279,7 +275,8 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   size_t log_at = f_err.size;
   if (Report_Form(s.EventId, p, s.F_Flag, f_err)) {
     Note_Message(s, log_at, true);
-    if (s.Warnings != nullptr) Warn_Layout(s, info, p, nullptr);
+    if (s.Warnings != nullptr)
+      Warn_Layout(s, info, p, Is_Whole_Time(p.time), nullptr);
     return;
   }
 
