@@ -71,8 +71,8 @@ inline bool Is_Onset(std::string_view t) {
   return c == 'e' || c == 'i' || c == 'E' || c == 'I' || c == 'x' || c == 'X';
 }
 
-// A component where the onset belongs: letters Z, N and E, but "E" alone,
-// which may be an onset.
+// A component where the onset belongs: one to three of the letters Z, N and
+// E, but "E" alone, which may be an onset.
 bool Is_Component(std::string_view t) {
   if (t.empty() || t.size() > 3 || t == "E") return false;
   for (char c : t)

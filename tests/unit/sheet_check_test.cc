@@ -1,7 +1,8 @@
 // The checker on generated sheets: a clean, realistic sheet (events late in
 // the evening, readings past midnight written with one hour-24 reading and
 // then from the moved date) gets no warning, and each kind of misreading
-// planted in it gets exactly one warning, at its line, of its kind.
+// planted in it gets exactly one warning, at its line, of its kind.  And the
+// sheet reader skips a byte-order mark at the start.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,6 +15,8 @@
 
 #include "check/sheet_check.h"
 #include "reference/code_lookup.h"
+#include "text/file_system.h"
+#include "text/line_reader.h"
 
 namespace {
 
@@ -293,6 +296,46 @@ TEST_F(Sheet_Check_Test, EachPlantedMisreadingGetsOneWarningAtItsLine) {
           << plant.name << ": " << w[0];
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Reads of one byte at a time, as a pipe may give them.
+struct Byte_By_Byte : File_System {
+  ssize_t Read(int fd, void* data, size_t size) override {
+    return File_System::Read(fd, data, size > 0 ? 1 : 0);
+  }
+};
+
+std::vector<std::string> Lines_Read(const std::string& content) {
+  const int fd = Descriptor_Of(content);
+  Byte_By_Byte slow;
+  File_System* const was = Use_File_System(&slow);
+  Line_Reader reader;
+  Open_Line_Reader(reader, fd);
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (Read_Line(reader, line)) lines.emplace_back(line);
+  Use_File_System(was);
+  close(fd);
+  return lines;
+}
+
+// A byte-order mark is skipped at the very start only, however the reads
+// cut it; a file that is a byte-order mark alone, or its first bytes, or
+// that holds one later, keeps what it has.
+TEST(LineReader, SkipsAByteOrderMarkAtTheStartOnly) {
+  using Lines = std::vector<std::string>;
+  EXPECT_EQ((Lines{"E 1\n", "X\n"}), Lines_Read("\xEF\xBB\xBF" "E 1\nX\n"));
+  EXPECT_EQ((Lines{"E \xEF\xBB\xBF\n"}), Lines_Read("E \xEF\xBB\xBF\n"));
+  EXPECT_EQ(Lines{}, Lines_Read("\xEF\xBB\xBF"));
+  EXPECT_EQ(Lines{"\xEF\xBB\n"}, Lines_Read("\xEF\xBB"));
+  EXPECT_EQ(Lines{"\xEF\n"}, Lines_Read("\xEF\n"));
+  EXPECT_EQ((Lines{"\xEF\xBB\xBF" "C\n"}),
+            Lines_Read("\xEF\xBB\xBF\xEF\xBB\xBF" "C\n"));
+  EXPECT_EQ(Lines{}, Lines_Read(""));
 }
 
 }  // namespace
