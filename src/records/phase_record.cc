@@ -73,8 +73,10 @@ inline bool Is_Onset(std::string_view t) {
 
 // A component where the onset belongs: one to three of the letters Z, N and
 // E, but "E" alone, which may be an onset.
-bool Is_Component(std::string_view t) {
-  if (t.empty() || t.size() > 3 || t == "E") return false;
+inline bool Is_Component(std::string_view t) {
+  if (t.empty() || (t[0] != 'Z' && t[0] != 'N' && t[0] != 'E') ||
+      t.size() > 3 || t == "E")
+    return false;
   for (char c : t)
     if (c != 'Z' && c != 'N' && c != 'E') return false;
   return true;
@@ -191,8 +193,8 @@ bool Warn_Layout(const Conversion_State& s, std::string_view info,
 // What the line gives that is probably misread, for the sheet checker;
 // `written`: whether its record was written.
 void Warn_Phase(const Conversion_State& s, std::string_view info,
-                const Phase_Fields& p, const Clock& read, bool written) {
-  const bool time_whole = Is_Whole_Time(p.time);
+                const Phase_Fields& p, bool time_whole, const Clock& read,
+                bool written) {
   std::vector<std::string>& w = *s.Warnings;
   if (p.time.size() == 4 && !p.after_time.empty() && Is_Decimal(p.after_time)) {
     // "1005 20.25": the seconds stand apart, and the time is read without.
@@ -307,7 +309,11 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   if (s.Warnings != nullptr) {
     s.Read_Clock = read;
     s.Time_Field = p.time;
-    Warn_Phase(s, info, p, read, written);
+    // Most lines read whole, in their layout, at a time on the clock.
+    const bool time_whole = Is_Whole_Time(p.time);
+    if (p.time.size() == 4 || !time_whole || Is_Beyond_Clock(read) ||
+        Read_Layout(p, s.F_Flag, true) != Fault::kNone)
+      Warn_Phase(s, info, p, time_whole, read, written);
   }
   if (!written) return;
 
