@@ -43,16 +43,16 @@ std::string Span_Text(double seconds) {
   const double whole = std::floor(seconds);
   const long long s = static_cast<long long>(whole);
   char text[64];
-  std::snprintf(text, sizeof text, "%lld:%02lld:%07.4f", s / 3600,
-                s / 60 % 60, static_cast<double>(s % 60) + (seconds - whole));
+  std::snprintf(text, sizeof text, "%lld:%02lld:%07.4f", s / 3600, s / 60 % 60,
+                static_cast<double>(s % 60) + (seconds - whole));
   return text;
 }
 
 // The clock that the reading's written time gives on the day `days` after
 // the date of `from`.
 Clock Counted_From(const Clock& from, const Clock& read, int days) {
-  Clock c{from.Year, from.Month, from.Day + days, read.Hour, read.Minute,
-          read.Second};
+  Clock c{from.Year, from.Month,  from.Day + days,
+          read.Hour, read.Minute, read.Second};
   Modify_Time(c.Year, c.Month, c.Day, c.Hour, c.Minute, c.Second);
   return c;
 }
@@ -67,8 +67,8 @@ void After_Event(Event_Distance& d, const Conversion_State& s, long line,
   d.moved_by = 0;
 }
 
-std::string After_Phase(Event_Distance& d, const Conversion_State& s,
-                        long line, bool written) {
+std::string After_Phase(Event_Distance& d, const Conversion_State& s, long line,
+                        bool written) {
   const Clock dated{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   const long moved_before = d.moved_by;
   if (!Same_Date(dated, d.entry)) d.moved_by = line;
@@ -80,22 +80,22 @@ std::string After_Phase(Event_Distance& d, const Conversion_State& s,
                      (after < 0 ? " before" : " after") +
                      " its event at line " + std::to_string(d.event_line);
   if (moved_before != 0 && !Same_Date(d.entry, d.origin))
-    text += " (line " + std::to_string(moved_before) +
-            " moved the date to " + Date_Text(d.entry) + ")";
+    text += " (line " + std::to_string(moved_before) + " moved the date to " +
+            Date_Text(d.entry) + ")";
   // Where the written time lands counted from the event's date, or the day
   // after it (a reading after midnight written without hour 24), or before.
   const Clock& read = s.Read_Clock;
   for (int days : {0, 1, -1}) {
     const Clock meant = Counted_From(d.origin, read, days);
     if (!Near(d, meant)) continue;
-    text += days == 0 ? ": counted from the event's date it reads "
-                      : ": a day " + std::string(days > 0 ? "later" : "earlier") +
-                            " it reads ";
+    text += days == 0
+                ? ": counted from the event's date it reads "
+                : ": a day " + std::string(days > 0 ? "later" : "earlier") +
+                      " it reads ";
     text += Clock_Text(meant);
     // The time to write from the date the line starts on, when only the
     // hour has to change.
-    const int64_t hour =
-        meant.Hour + 24 * (Day_Of(meant) - Day_Of(d.entry));
+    const int64_t hour = meant.Hour + 24 * (Day_Of(meant) - Day_Of(d.entry));
     if (read.Minute >= 0 && read.Minute < 60 && read.Second >= 0.0f &&
         read.Second < 60.0f && hour >= 0 && hour <= 24 &&
         s.Time_Field.size() >= 4) {

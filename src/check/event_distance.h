@@ -23,8 +23,8 @@ struct Event_Distance {
   long event_line = 0;  // 0: no converted event yet
   Clock origin{};
   int64_t origin_day = 0;  // days since 1970-01-01 of the origin's date
-  long moved_by = 0;    // the latest line that moved the date, or 0
-  Clock entry{};        // the state's date before the current line
+  long moved_by = 0;       // the latest line that moved the date, or 0
+  Clock entry{};           // the state's date before the current line
 };
 
 // Before each phase line: takes the state's date.
@@ -53,8 +53,8 @@ void After_Event(Event_Distance& d, const Conversion_State& s, long line,
 // After a phase line that reached the normalisation: notes whether it moved
 // the date, and when its record was written far from the event, returns the
 // warning (else the empty text).
-std::string After_Phase(Event_Distance& d, const Conversion_State& s,
-                        long line, bool written);
+std::string After_Phase(Event_Distance& d, const Conversion_State& s, long line,
+                        bool written);
 
 // Whether the state's date is the origin's: amplitudes then need no closer
 // look.

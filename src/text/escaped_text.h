@@ -16,7 +16,6 @@
 
 #include "text/output_buffer.h"
 
-void Put_Escaped(Out_Buffer& r, std::string_view text,
-                 bool backslash = false);
+void Put_Escaped(Out_Buffer& r, std::string_view text, bool backslash = false);
 
 #endif  // TREMVERT_TEXT_ESCAPED_TEXT_H_

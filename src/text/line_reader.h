@@ -20,7 +20,8 @@ struct Line_Reader {
 
 // Reads the file open on `fd` from where it stands.  A UTF-8 byte-order mark
 // (EF BB BF, as some editors save it) at the very start is no part of the
-// text and is skipped; anywhere else its bytes stay as they are.  Throws std::bad_alloc.
+// text and is skipped; anywhere else its bytes stay as they are.  Throws
+// std::bad_alloc.
 void Open_Line_Reader(Line_Reader& r, int fd);
 
 // The next line, valid until the next call; false at the end of the file or

@@ -3,6 +3,8 @@
 // then from the moved date) gets no warning, and each kind of misreading
 // planted in it gets exactly one warning, at its line, of its kind.  And the
 // sheet reader skips a byte-order mark at the start.
+#include "check/sheet_check.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "check/sheet_check.h"
 #include "reference/code_lookup.h"
 #include "text/file_system.h"
 #include "text/line_reader.h"
@@ -30,7 +31,8 @@ int Descriptor_Of(const std::string& content) {
   return fd;
 }
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...)
+    __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
   char text[512];
   va_list args;
@@ -43,8 +45,8 @@ std::string Format(const char* format, ...) {
 // One line of a generated sheet, with what the planting needs to know.
 struct Sheet_Line {
   std::string text;
-  char tag;         // 'E' event, 'P' reading, 'A' amplitudes, 'C', 'X'
-  bool quiet_day;   // of an event whose readings all fall on its own day
+  char tag;        // 'E' event, 'P' reading, 'A' amplitudes, 'C', 'X'
+  bool quiet_day;  // of an event whose readings all fall on its own day
 };
 
 // A clean sheet: events at any hour, late evenings often, each with its
@@ -85,16 +87,17 @@ std::vector<Sheet_Line> Clean_Sheet(unsigned seed, int events) {
         past_midnight = true;
       }
       lines.push_back(
-          {Format("P %s %s %s %s %s %02d%02d%05.2f %s",
-                  stations[pick(2)], instruments[pick(2)], onsets[pick(6)],
-                  phases[pick(7)], components[pick(5)], hour, at / 60 % 60,
+          {Format("P %s %s %s %s %s %02d%02d%05.2f %s", stations[pick(2)],
+                  instruments[pick(2)], onsets[pick(6)], phases[pick(7)],
+                  components[pick(5)], hour, at / 60 % 60,
                   at % 60 + pick(100) / 100.0, motions[pick(3)]),
            'P', false});
     }
-    lines.push_back({Format("A %s %s %d.%02d %d.%02d %d.%02d", stations[pick(2)],
-                            instruments[pick(2)], 1 + pick(9), pick(100),
-                            pick(9), pick(100), pick(9), pick(100)),
-                     'A', false});
+    lines.push_back(
+        {Format("A %s %s %d.%02d %d.%02d %d.%02d", stations[pick(2)],
+                instruments[pick(2)], 1 + pick(9), pick(100), pick(9),
+                pick(100), pick(9), pick(100)),
+         'A', false});
     lines.push_back({Format("C felt at %d places", 1 + pick(20)), 'C', false});
     lines.push_back({"X", 'X', false});
     for (size_t i = event_line; i < lines.size(); ++i)
@@ -173,8 +176,8 @@ TEST_F(Sheet_Check_Test, ACleanLateEveningSheetGetsNoWarning) {
 // text that its warning holds.
 struct Plant {
   const char* name;
-  char tag;         // the kind of line it changes
-  bool quiet_day;   // only in an event whose readings stay on its day
+  char tag;        // the kind of line it changes
+  bool quiet_day;  // only in an event whose readings stay on its day
   std::function<void(std::vector<Sheet_Line>&, size_t)> apply;
   const char* says;
   size_t after = 1;  // the line warned: this many after the line changed
@@ -222,29 +225,31 @@ const std::vector<Plant>& Plants() {
       {"an event time split by a blank", 'E', false,
        [](Lines& l, size_t i) {
          const std::string time = Token(l[i].text, 2);
-         l[i].text = With_Token(l[i].text, 2,
-                                time.substr(0, 4) + " " + time.substr(4));
+         l[i].text =
+             With_Token(l[i].text, 2, time.substr(0, 4) + " " + time.substr(4));
        },
        "split by a blank"},
       {"a comment glued to its letter", 'C', false,
-       [](Lines& l, size_t i) { l[i].text.erase(1, 1); },
-       "second character"},
+       [](Lines& l, size_t i) { l[i].text.erase(1, 1); }, "second character"},
       {"negative minutes of latitude", 'E', false,
        [](Lines& l, size_t i) {
          const std::string lat = Token(l[i].text, 3);
-         l[i].text = With_Token(l[i].text, 3,
-                                lat.substr(0, 3) + "-" + lat.substr(3));
+         l[i].text =
+             With_Token(l[i].text, 3, lat.substr(0, 3) + "-" + lat.substr(3));
        },
        "negative minutes"},
       {"an amplitude below single precision", 'A', false,
-       [](Lines& l, size_t i) { l[i].text = With_Token(l[i].text, 3, "1e-50"); },
+       [](Lines& l, size_t i) {
+         l[i].text = With_Token(l[i].text, 3, "1e-50");
+       },
        "below single precision"},
       {"a magnitude beyond single precision", 'E', false,
        [](Lines& l, size_t i) { l[i].text = With_Token(l[i].text, 6, "1e39"); },
        "beyond single precision"},
       {"a sign in the hour", 'P', true,
        [](Lines& l, size_t i) {
-         l[i].text = With_Token(l[i].text, 6, "+" + Token(l[i].text, 6).substr(1));
+         l[i].text =
+             With_Token(l[i].text, 6, "+" + Token(l[i].text, 6).substr(1));
        },
        "time \"+"},
       {"a letter in the minute", 'P', true,
@@ -260,11 +265,12 @@ const std::vector<Plant>& Plants() {
        },
        "after the end record", 2},
       {"a second X", 'X', false,
-       [](Lines& l, size_t i) { l.insert(l.begin() + i, {"X", 'X', false}); },
+       [](Lines& l, size_t i) {
+         l.insert(l.begin() + i, {"X", 'X', false});
+       },
        "second end record", 2},
       {"a carriage return at a comment's end", 'C', false,
-       [](Lines& l, size_t i) { l[i].text += "\r"; },
-       "carriage return"},
+       [](Lines& l, size_t i) { l[i].text += "\r"; }, "carriage return"},
       {"a comment cut inside a character", 'C', false,
        [](Lines& l, size_t i) {
          l[i].text = "C " + std::string(79, 'a') + "\xC3\xA9 b";
@@ -281,15 +287,17 @@ TEST_F(Sheet_Check_Test, EachPlantedMisreadingGetsOneWarningAtItsLine) {
       std::vector<Sheet_Line> lines = Clean_Sheet(random(), 12);
       std::vector<size_t> fit;
       for (size_t i = 0; i < lines.size(); ++i)
-        if (lines[i].tag == plant.tag && (!plant.quiet_day || lines[i].quiet_day))
+        if (lines[i].tag == plant.tag &&
+            (!plant.quiet_day || lines[i].quiet_day))
           fit.push_back(i);
       if (fit.empty()) continue;
       const size_t at = fit[random() % fit.size()];
       plant.apply(lines, at);
       const size_t line = at + plant.after;
       const std::vector<std::string> w = Warnings(Text_Of_Lines(lines));
-      ASSERT_EQ(1u, w.size()) << plant.name << "\n" << Text_Of_Lines(lines)
-                              << testing::PrintToString(w);
+      ASSERT_EQ(1u, w.size())
+          << plant.name << "\n"
+          << Text_Of_Lines(lines) << testing::PrintToString(w);
       EXPECT_EQ(std::to_string(line) + ":", w[0].substr(0, w[0].find(' ')))
           << plant.name << ": " << w[0];
       EXPECT_NE(std::string::npos, w[0].find(plant.says))
@@ -328,13 +336,16 @@ std::vector<std::string> Lines_Read(const std::string& content) {
 // that holds one later, keeps what it has.
 TEST(LineReader, SkipsAByteOrderMarkAtTheStartOnly) {
   using Lines = std::vector<std::string>;
-  EXPECT_EQ((Lines{"E 1\n", "X\n"}), Lines_Read("\xEF\xBB\xBF" "E 1\nX\n"));
+  EXPECT_EQ((Lines{"E 1\n", "X\n"}), Lines_Read("\xEF\xBB\xBF"
+                                                "E 1\nX\n"));
   EXPECT_EQ((Lines{"E \xEF\xBB\xBF\n"}), Lines_Read("E \xEF\xBB\xBF\n"));
   EXPECT_EQ(Lines{}, Lines_Read("\xEF\xBB\xBF"));
   EXPECT_EQ(Lines{"\xEF\xBB\n"}, Lines_Read("\xEF\xBB"));
   EXPECT_EQ(Lines{"\xEF\n"}, Lines_Read("\xEF\n"));
-  EXPECT_EQ((Lines{"\xEF\xBB\xBF" "C\n"}),
-            Lines_Read("\xEF\xBB\xBF\xEF\xBB\xBF" "C\n"));
+  EXPECT_EQ((Lines{"\xEF\xBB\xBF"
+                   "C\n"}),
+            Lines_Read("\xEF\xBB\xBF\xEF\xBB\xBF"
+                       "C\n"));
   EXPECT_EQ(Lines{}, Lines_Read(""));
 }
 
