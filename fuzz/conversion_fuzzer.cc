@@ -9,8 +9,9 @@
 // is its header line, then lines of $beg, $loc (123 characters), $mag, $pic,
 // $amp, $com$rem (100) or $end, each ended; the error log is messages that each
 // start with "\n Error" and end with ".", then one line end; on the first 16
-// tokens of the sheet's first line Read_Real and Real_Length equal strtod (bit
-// for bit or both nan; length taken), and on their values and the float of the
+// tokens of the sheet's first line Read_Real equals strtod (bit for bit or
+// both nan) and Is_Decimal says whether strtod takes the whole token as a
+// decimal number, and on their values and the float of the
 // first 4 bytes Format_Fixed equals snprintf in the records' formats.
 // Tremvert-check on the same sheet ends with 1 when the log has messages, else
 // 0, and its error lines are the log's messages, one for one.
@@ -29,7 +30,9 @@
 
 #include "check/check_run.h"
 #include "driver/conversion_run.h"
+#include "records/misreadings.h"
 #include "text/fixed_point.h"
+#include "records/misreadings.h"
 #include "text/numbers.h"
 
 namespace fs = std::filesystem;
@@ -174,8 +177,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(std::bit_cast<uint64_t>(read) == std::bit_cast<uint64_t>(value) ||
               (read != read && value != value),
           "Read_Real", token);
-    Check(Real_Length(token) == static_cast<size_t>(end - token.c_str()),
-          "Real_Length", token);
+    const bool whole = static_cast<size_t>(end - token.c_str()) == token.size();
+    Check(Is_Decimal(token) ==
+              (whole && token.find_first_of("xXiInN") == std::string::npos),
+          "Is_Decimal", token);
     Check_Fixed(value);
   }
   float value = 0;

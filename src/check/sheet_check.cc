@@ -9,19 +9,18 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/conversion_state.h"
+#include "check/event_distance.h"
 #include "driver/dispatch.h"
 #include "driver/fatal_failure.h"
 #include "records/misreadings.h"
 #include "reference/code_lookup.h"
 #include "text/escaped_text.h"
+#include "text/fields.h"
 #include "text/file_system.h"
 #include "text/line_reader.h"
 #include "text/record_text.h"
 
 namespace {
-
-constexpr std::string_view kMessage_Start = "\n Error";
 
 // "SHEET:LINE: KIND: TEXT", the sheet's name escaped already.
 void Put_Problem(Out_Buffer& out, std::string_view sheet, long line,
@@ -32,48 +31,20 @@ void Put_Problem(Out_Buffer& out, std::string_view sheet, long line,
   Put_Text(out, ": ");
   Put_Text(out, kind);
   Put_Text(out, ": ");
-  Put_Escaped(out, text);
+  Put_Escaped(out, text, true);
   Put_Char(out, '\n');
-}
-
-// The messages that one line left in the error log, each without its leading
-// line end and blank.  A message ends where the next one starts: the log's
-// messages hold no line end of their own but that of "Header (\n)", which no
-// "Error" follows.
-std::vector<std::string_view> Messages_Of(std::string_view log) {
-  std::vector<std::string_view> messages;
-  while (!log.empty()) {
-    size_t next = log.find(kMessage_Start, 1);
-    std::string_view message = log.substr(0, next);
-    message.remove_prefix(std::min<size_t>(2, message.size()));
-    messages.push_back(message);
-    if (next == std::string_view::npos) break;
-    log.remove_prefix(next);
-  }
-  return messages;
 }
 
 // The summary line of a sheet that could not be read: it never gives counts,
 // so that no survey takes it for a clean sheet.
 void Put_Unread(Out_Buffer& out, const std::string& name, const char* what,
                 const std::string& reason) {
-  Put_Escaped(out, name);
+  Put_Escaped(out, name, true);
   Put_Text(out, ": could not be ");
   Put_Text(out, what);
   Put_Text(out, ": ");
-  Put_Escaped(out, reason);
+  Put_Escaped(out, reason, true);
   Put_Char(out, '\n');
-}
-
-bool Is_Amplitude(char letter) {
-  return letter == 'D' || letter == 'A' || letter == 'S' || letter == 'B';
-}
-
-bool Is_Reading(char letter) { return letter == 'P' || Is_Amplitude(letter); }
-
-// The letters whose lines a closed gate drops.
-bool Is_Gated(char letter) {
-  return Is_Reading(letter) || letter == 'C' || letter == 'F';
 }
 
 // One sheet's check between its lines: the conversion's own state, and the
@@ -89,6 +60,8 @@ struct Sheet_Check {
   std::vector<std::string> warnings;
   long open_event = 0;  // the line of an event that no X has ended yet
   long last_event = 0;  // the line of the latest event
+  long ended_at = 0;    // the X that wrote the latest event's $end, or 0
+  Event_Distance distance;
 };
 
 void Problem(const Sheet_Check& c, const char* kind, std::string_view text) {
@@ -102,55 +75,127 @@ void Warn_Unended(Sheet_Check& c, const char* where) {
               " is not ended with X " + where);
 }
 
-// Converts one line and reports what the conversion made of it.
-void Check_Line(Sheet_Check& c, std::string_view info) {
+// A line whose second character is not white space: the converters read it
+// from its third character on, whatever the second is.
+void Warn_Second_Column(Sheet_Check& c, std::string_view info) {
+  if (info.size() < 3 || Is_Field_Space(info[1])) return;
+  Field_Cursor f = Fields_Of_Sheet_Line(info);
+  c.warnings.push_back(Quoted("the second character", info.substr(1, 1)) +
+                       " is not a blank: it is skipped, and the line read "
+                       "from " +
+                       Quoted("", Next_Field(f)).substr(1));
+}
+
+// A comment's carriage return before the line end, and a cut inside a UTF-8
+// character between two pieces, both written into the catalog.
+void Warn_Comment(Sheet_Check& c, std::string_view info,
+                  std::string_view written) {
+  if (info.size() >= 2 && info[info.size() - 2] == '\r' &&
+      written.find('\r') != std::string_view::npos)
+    c.warnings.push_back(
+        "the line ends with a carriage return, copied into the comment (a "
+        "sheet with CRLF line ends)");
+  const std::string_view text =
+      info.size() > 3 ? info.substr(2, info.size() - 3) : std::string_view();
+  for (size_t k = 80; k < text.size(); k += 80) {
+    const unsigned char next = text[k], before = text[k - 1];
+    if ((next & 0xC0) == 0x80 && before >= 0x80) {
+      c.warnings.push_back(
+          "the comment is cut into pieces of 80 bytes inside a UTF-8 "
+          "character after byte " +
+          std::to_string(k) + ": the catalog is not valid UTF-8 there");
+      return;
+    }
+  }
+}
+
+// Converts one line and reports what the conversion made of it.  (Inlined
+// in the loop over the lines: a call for each line costs more than the
+// checks of most lines.)
+[[gnu::always_inline]] inline void Check_Line(Sheet_Check& c,
+                                              std::string_view info) {
   Sheet_Tally& t = c.t;
   Conversion_State& s = c.state;
   ++t.lines;
-  const char letter = Record_Letter(info);
+  const Record_Kind kind = Kind_Of(Record_Letter(info));
   const bool gate_was_open = s.Flag != 0;
-  if (letter == 'E' && c.open_event != 0) Warn_Unended(c, "before this event");
-  if (letter == 'E') c.open_event = c.last_event = t.lines;
-  if (letter == 'X') c.open_event = 0;
+  if (kind == Record_Kind::kEvent && c.open_event != 0)
+    Warn_Unended(c, "before this event");
+  if (kind == Record_Kind::kEvent) c.open_event = c.last_event = t.lines;
+  if (kind == Record_Kind::kEnd) c.open_event = 0;
 
   c.warnings.clear();
   c.log.size = c.catalog.size = 0;
-  Dispatch_Line(info, s, c.maps, c.log, c.catalog);
+  if (kind != Record_Kind::kEnd && kind != Record_Kind::kIgnored &&
+      kind != Record_Kind::kUnknown)
+    Warn_Second_Column(c, info);
+  if (kind == Record_Kind::kPhase) Before_Phase(c.distance, s);
+  const Line_Result r = Dispatch_Line(info, s, c.maps, c.log, c.catalog);
   const std::string_view written = Text_Of(c.catalog);
   // The records: each ends with its line end.  Only amplitude lines write
   // more than one reading.
-  long records = !written.empty();
-  if (Is_Amplitude(letter))
+  long records = r.wrote;
+  if (kind == Record_Kind::kAmplitude)
     for (size_t at = written.find('\n'); at + 1 < written.size();
          at = written.find('\n', at + 1))
       ++records;
-  if (letter == 'E') {
+  if (kind == Record_Kind::kEvent) {
     ++t.events;
     ++(s.Flag != 0 ? t.converted : t.rejected);
+    After_Event(c.distance, s, t.lines, s.Flag != 0);
+    c.ended_at = 0;
   }
-  if (Is_Reading(letter)) {
+  // A line that the converter warned of already is misread in its own way;
+  // where its reading lands follows from that.
+  const bool misread = !c.warnings.empty();
+  if (Is_Reading(kind)) {
     t.readings += records;
     if (records > 0 && !s.n_s.Station_Listed)
       c.warnings.push_back(Quoted("station", s.Sta_Name) +
                            " is on no line of station.mapping.out: written "
                            "with network XX");
   }
+  // (A phase line rejected by its form moved nothing.)
+  if (kind == Record_Kind::kPhase && !Is_Usual_Phase(c.distance, s)) {
+    std::string text = After_Phase(c.distance, s, t.lines, r.wrote);
+    if (misread) text.clear();
+    if (!text.empty()) c.warnings.push_back(std::move(text));
+  }
+  if (kind == Record_Kind::kAmplitude && r.wrote &&
+      !Is_On_Origin_Date(c.distance, s)) {
+    std::string text = After_Amplitude(c.distance, s);
+    if (!text.empty()) c.warnings.push_back(std::move(text));
+  }
+  if (kind == Record_Kind::kComment && r.wrote) Warn_Comment(c, info, written);
+  if (c.ended_at != 0 && r.wrote && gate_was_open) {
+    if (kind == Record_Kind::kEnd)
+      c.warnings.push_back("a second end record for the event at line " +
+                           std::to_string(c.last_event) +
+                           ": writes a second $end");
+    else
+      c.warnings.push_back("written after the end record at line " +
+                           std::to_string(c.ended_at) +
+                           ", outside any event block");
+  }
+  if (kind == Record_Kind::kEnd && c.ended_at == 0 && r.wrote)
+    c.ended_at = t.lines;
+
   // The warnings first: they say what was read, which the errors judge.
   for (const std::string& text : c.warnings) Problem(c, "warning", text);
   t.warnings += c.warnings.size();
-  bool rejected = false;  // by a message of its own
-  for (std::string_view message : Messages_Of(Text_Of(c.log))) {
+  const std::string_view log = Text_Of(c.log);
+  for (int i = 0; i < r.messages; ++i) {
+    const size_t start = r.message_start[i];
+    const size_t end = i + 1 < r.messages ? r.message_start[i + 1] : log.size();
     ++t.errors;
-    rejected |= message.rfind("Error [Unknown instrument]", 0) != 0;
-    Problem(c, "error", message);
+    // Without its leading line end and blank.
+    Problem(c, "error", log.substr(start + 2, end - start - 2));
   }
 
-  const bool amplitudes = s.Zamp != 0 || s.Namp != 0 || s.Eamp != 0;
-  if (!gate_was_open && !rejected && Is_Gated(letter) &&
-      (amplitudes || !Is_Amplitude(letter))) {
+  if (r.outcome == Line_Outcome::kDropped) {
     ++t.dropped;
     std::string text =
-        records > 0 ? "the comment's last piece dropped" : "dropped";
+        r.wrote ? "the comment's last piece dropped" : "dropped";
     if (c.last_event == 0)
       text += ": no event before it";
     else
@@ -201,9 +246,10 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
   } closer{fd};
   Out_Buffer escaped;  // the name as the problems show it
   Open_Out_Buffer(escaped, -1, 0);
-  Put_Escaped(escaped, name);
+  Put_Escaped(escaped, name, true);
   Sheet_Check c{Text_Of(escaped), maps, summary_only ? nullptr : &out, tally,
-                {},               {},   {},                            {}};
+                {},               {},   {},                            {},
+                0,                0,    0,                             {}};
   c.state.F_Flag = F_Flag;
   c.state.Warnings = &c.warnings;
   Open_Out_Buffer(c.log, -1, 1 << 12);
@@ -227,7 +273,7 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
     Report_Fatal(out, err, kCheck_Program, name, reason);
     return false;
   }
-  Put_Escaped(out, name);
+  Put_Escaped(out, name, true);
   Put_Text(out, ": ");
   Put_Text(out, Tally_Text(tally));
   Put_Char(out, '\n');

@@ -1,6 +1,7 @@
 // One sheet checked: every line run through the converters themselves, with
-// the catalog discarded and the error log taken apart line by line, so that
-// each problem is reported with the line it belongs to.
+// the catalog discarded; the dispatch says what each line did and where each
+// of its error-log messages starts, so that each problem is reported with the
+// line it belongs to.
 #ifndef TREMVERT_CHECK_SHEET_CHECK_H_
 #define TREMVERT_CHECK_SHEET_CHECK_H_
 

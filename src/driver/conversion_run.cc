@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "driver/command_line.h"
-#include "driver/conversion_state.h"
+#include "records/conversion_state.h"
 #include "driver/dispatch.h"
 #include "driver/fatal_failure.h"
 #include "driver/file_identity.h"

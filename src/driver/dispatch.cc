@@ -7,38 +7,53 @@
 #include "records/phase_record.h"
 #include "text/record_text.h"
 
-void Dispatch_Line(std::string_view info, Conversion_State& s,
-                   const Mapping_Tables& maps, Out_Buffer& f_err,
-                   Out_Buffer& f_cnss) {
-  char Header = Record_Letter(info);
-  switch (Header) {
-    case 'Q':
-    case 'L':
-    case 'I':
+Line_Result Dispatch_Line(std::string_view info, Conversion_State& s,
+                          const Mapping_Tables& maps, Out_Buffer& f_err,
+                          Out_Buffer& f_cnss) {
+  const char Header = Record_Letter(info);
+  const Record_Kind kind = Kind_Of(Header);
+  const size_t written_at = f_cnss.size;
+  s.Messages = 0;
+  s.Rejected = false;
+  switch (kind) {
+    case Record_Kind::kIgnored:
       break;
-    case 'X':
+    case Record_Kind::kEnd:
       if (s.Flag != 0) Put_Text(f_cnss, "$end\n");
       break;
-    case 'E':
+    case Record_Kind::kEvent:
       Convert_Event(info, s, f_err, f_cnss);
       break;
-    case 'P':
+    case Record_Kind::kPhase:
       Convert_Phase(info, s, maps, f_err, f_cnss);
       break;
-    case 'D':
-    case 'A':
-    case 'S':
-    case 'B':
+    case Record_Kind::kAmplitude:
       Convert_Amplitude(info, Header, s, maps, f_err, f_cnss);
       break;
-    case 'C':
-    case 'F':
+    case Record_Kind::kComment:
       Convert_Comment(info, s, f_cnss);
       break;
-    default:
+    case Record_Kind::kUnknown:
       // "\n Error : Header (%c) found in catalog."
+      Note_Message(s, f_err.size, true);
       Put_Text(f_err, "\n Error : Header (");
       Put_Char(f_err, Header);
       Put_Text(f_err, ") found in catalog.");
   }
+  Line_Result r;
+  r.kind = kind;
+  r.wrote = f_cnss.size != written_at;
+  r.messages = s.Messages;
+  for (int i = 0; i < s.Messages; ++i) r.message_start[i] = s.Message_Start[i];
+  if (s.Rejected)
+    r.outcome = Line_Outcome::kRejected;
+  else if (kind == Record_Kind::kIgnored || kind == Record_Kind::kEnd)
+    r.outcome = r.wrote ? Line_Outcome::kWritten : Line_Outcome::kIgnored;
+  else if (s.Flag == 0 && Is_Gated(kind) &&
+           (kind != Record_Kind::kAmplitude || s.Zamp != 0.0f ||
+            s.Namp != 0.0f || s.Eamp != 0.0f))
+    r.outcome = Line_Outcome::kDropped;
+  else
+    r.outcome = r.wrote ? Line_Outcome::kWritten : Line_Outcome::kNothing;
+  return r;
 }

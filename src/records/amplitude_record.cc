@@ -1,6 +1,7 @@
 // Amplitude records.  See the header.
 #include "records/amplitude_record.h"
 
+#include <cmath>
 #include <string>
 
 #include "records/catalog_record.h"
@@ -17,10 +18,23 @@ namespace {
 void Warn_Number(const Conversion_State& s, std::string_view field,
                  std::string_view token, bool plain, float value,
                  int precision, const char* when_zero) {
-  if (plain || token == "-" || Is_Decimal(token)) return;
-  s.Warnings->push_back(Quoted(field, token) + " read as " +
-                        Fixed_Text(value, precision) +
-                        (value == 0.0f ? when_zero : ""));
+  if (plain || token == "-") return;
+  if (!Is_Decimal(token)) {
+    s.Warnings->push_back(Quoted(field, token) + " read as " +
+                          Fixed_Text(value, precision) +
+                          (value == 0.0f ? when_zero : ""));
+    return;
+  }
+  // A decimal read whole, but that single precision cannot hold.
+  const double read = Read_Real(token);
+  if (std::isinf(value) && std::isfinite(read))
+    s.Warnings->push_back(Quoted(field, token) +
+                          " is beyond single precision: written as " +
+                          Fixed_Text(value, precision));
+  else if (value == 0.0f && read != 0.0)
+    s.Warnings->push_back(Quoted(field, token) +
+                          " is below single precision: read as 0" +
+                          std::string(when_zero));
 }
 
 // The $amp record of one component:
@@ -95,9 +109,12 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   s.Zamp = static_cast<float>(Read_Real(zamp, plain[0]));
   s.Namp = static_cast<float>(Read_Real(namp, plain[1]));
   s.Eamp = static_cast<float>(Read_Real(eamp, plain[2]));
+  // A skipped token of an A line is a plain decimal or the dash of no value.
+  auto amplitude_like = [](std::string_view token) {
+    return !token.empty() && (token == "-" || Is_Decimal(token));
+  };
   if (s.Warnings != nullptr && letter == 'D' && namp.empty() &&
-      !skipped[1].empty() && Is_Decimal(skipped[0]) &&
-      Is_Decimal(skipped[1])) {
+      amplitude_like(skipped[0]) && amplitude_like(skipped[1])) {
     // "D PAS BH 3.5 1.2 0": the five fields of an A line, of which the D
     // layout skips the first and third amplitudes.
     s.Warnings->push_back(
@@ -135,7 +152,9 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   for (const Component_Amplitude& a : components) {
     if (s.Flag == 0 || a.value == 0.0f) continue;
     std::string_view comp = a.comp;
+    const size_t log_at = f_err.size;
     s.n_s = Get_Number_SEED(maps, s.Sta_Name, s.Instrument, f_err, comp);
+    if (f_err.size != log_at) Note_Message(s, log_at, false);
     const Seed_Code channel =
         letter == 'S' ? Seed_Code{a.channel_of_S, {}} : s.n_s.Seed;
     Write_Amp(r, s, a.value, channel, C_Freq);

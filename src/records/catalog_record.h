@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "driver/conversion_state.h"
+#include "records/conversion_state.h"
 #include "text/output_buffer.h"
 #include "text/record_text.h"
 

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "driver/conversion_state.h"
+#include "records/conversion_state.h"
 #include "text/output_buffer.h"
 
 // `info` is the whole line with its line end.  Every full piece of 80

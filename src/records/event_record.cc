@@ -20,6 +20,7 @@ namespace {
 struct Coordinate_Reading {
   bool whole = true;           // every character of it, as decimals
   bool minutes_beyond = false;  // minutes of 60 or more
+  bool minutes_negative = false;
 };
 
 // A latitude or longitude token in decimal degrees or in the degrees-minutes
@@ -47,6 +48,7 @@ float Read_Coordinate(std::string_view token,
     how->whole = !degrees.empty() && !minutes.empty() && Is_Decimal(degrees) &&
                  Is_Decimal(minutes);
     how->minutes_beyond = minutes_value >= 60;
+    how->minutes_negative = minutes_value < 0;
   }
   double value = Read_Real(degrees) + minutes_value / 60;
   return static_cast<float>(negative ? -value : value);
@@ -61,6 +63,10 @@ void Warn_Coordinate(std::vector<std::string>& w, const char* field,
                 Fixed_Text(written, 5, true));
   else if (how.minutes_beyond)
     w.push_back(Quoted(field, token) + " has minutes of 60 or more: read as " +
+                Fixed_Text(written, 5, true));
+  else if (how.minutes_negative)
+    w.push_back(Quoted(field, token) +
+                " has negative minutes, subtracted from the degrees: read as " +
                 Fixed_Text(written, 5, true));
 }
 
@@ -92,7 +98,7 @@ bool Report_Form(int EventId, std::string_view date, std::string_view time,
 }
 
 struct Event_Tokens {
-  std::string_view date, time, latitude, longitude, depth, mag;
+  std::string_view date, time, latitude, longitude, depth, mag, after_mag;
   Coordinate_Reading latitude_read, longitude_read;
 };
 
@@ -101,9 +107,21 @@ struct Event_Tokens {
 void Warn_Event(const Conversion_State& s, const Event_Tokens& t,
                 const Clock& read, bool written) {
   std::vector<std::string>& w = *s.Warnings;
-  if (!Is_Whole_Int(t.date.substr(0, 2)) ||
-      !Is_Whole_Int(t.date.substr(2, 2)) || !Is_Whole_Int(t.date.substr(4, 2)))
+  if (!Is_Digits(t.date))
     w.push_back(Quoted("date", t.date) + " read as " + Date_Text(read));
+  if (t.time.size() == 4 && !t.after_mag.empty() && Is_Digits(t.time) &&
+      Is_Decimal(t.latitude) && t.latitude.find('-') == std::string_view::npos) {
+    // "1005 05.5": the seconds stand apart, and every later field takes the
+    // token of the field before it.
+    const char* begin = t.time.data();
+    const std::string_view split(
+        begin, t.latitude.data() + t.latitude.size() - begin);
+    w.push_back(Quoted("time", split) + " is split by a blank: read as " +
+                Time_Text(read) + ", the seconds as latitude " +
+                Fixed_Text(s.Latitude, 5, true) +
+                " and each later field as the one before it");
+    return;  // the later fields' warnings would all be of the shift
+  }
   if (!Is_Whole_Time(t.time))
     w.push_back(Quoted("time", t.time) + " read as " + Time_Text(read));
   Warn_Coordinate(w, "latitude", t.latitude, t.latitude_read, s.Latitude);
@@ -114,6 +132,13 @@ void Warn_Event(const Conversion_State& s, const Event_Tokens& t,
   if (!Is_Decimal(t.mag))
     w.push_back(Quoted("magnitude", t.mag) + " read as " +
                 Fixed_Text(s.Mag, 2));
+  else if (std::isinf(s.Mag) && std::isfinite(Read_Real(t.mag)))
+    w.push_back(Quoted("magnitude", t.mag) +
+                " is beyond single precision: written as " +
+                Fixed_Text(s.Mag, 2));
+  else if (s.Mag == 0.0f && Read_Real(t.mag) != 0.0)
+    w.push_back(Quoted("magnitude", t.mag) +
+                " is below single precision: read as 0, no $mag record");
   const Clock now{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   if (Is_Beyond_Calendar(read))
     w.push_back(Quoted("date", t.date) + " is no calendar date: dated " +
@@ -135,9 +160,13 @@ void Convert_Event(std::string_view info, Conversion_State& s,
   std::string_view longitude = Next_Field(c);
   std::string_view depth = Next_Field(c);
   std::string_view mag = Next_Field(c);
+  const std::string_view after_mag =
+      s.Warnings != nullptr ? Next_Field(c) : std::string_view();
 
   // EventId and C_EventId hold 1 and "1" for the whole run.
+  const size_t log_at = f_err.size;
   if (Report_Form(s.EventId, date, time, latitude, longitude, f_err)) {
+    Note_Message(s, log_at, true);
     s.Flag = 0;
     return;
   }
@@ -172,10 +201,12 @@ void Convert_Event(std::string_view info, Conversion_State& s,
                static_cast<double>(s.Depth));
     s.Flag = 0;
   }
+  if (!s.Flag) Note_Message(s, log_at, true);
+  if (s.Warnings != nullptr) s.Dated = true;
   if (s.Warnings != nullptr)
     Warn_Event(s,
-               {date, time, latitude, longitude, depth, mag, latitude_read,
-                longitude_read},
+               {date, time, latitude, longitude, depth, mag, after_mag,
+                latitude_read, longitude_read},
                read,
                s.Flag != 0);
   if (!s.Flag) return;

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "driver/conversion_state.h"
+#include "records/conversion_state.h"
 #include "text/output_buffer.h"
 
 void Convert_Event(std::string_view info, Conversion_State& s,

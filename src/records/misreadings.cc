@@ -32,12 +32,6 @@ bool Is_Decimal(std::string_view token) {
 }
 
 
-bool Is_Whole_Time(std::string_view token) {
-  return token.size() >= 4 && Is_Whole_Int(token.substr(0, 2)) &&
-         Is_Whole_Int(token.substr(2, 2)) &&
-         (token.size() == 4 || Is_Decimal(token.substr(4)));
-}
-
 std::string Quoted(std::string_view field, std::string_view token) {
   std::string text(field);
   text += " \"";
@@ -129,8 +123,13 @@ std::string Carry_Warning(std::string_view token, const Clock& read,
                           const Clock& normalised,
                           std::string_view seconds_text) {
   if (!Is_Beyond_Clock(read)) return {};
+  // A clock time that the normalisation left as it was (negative seconds
+  // above -1) was not carried, whatever became of the date.
+  Clock_Chars read_time, normalised_time;
+  Add_Time(read_time, read);
+  Add_Time(normalised_time, normalised);
+  if (read_time.View() == normalised_time.View()) return {};
   const Clock_Chars carried = Clock_Chars_Of(normalised);
-  if (carried.View() == Clock_Chars_Of(read).View()) return {};
   std::string text;
   text.reserve(200);
   ((text += "time \"") += token) += "\" carried to ";

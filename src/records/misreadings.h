@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "records/conversion_state.h"
+
 // Whether the token is a decimal number that the lenient reading takes
 // whole: an optional sign, digits with at most one point, an optional
 // exponent; or empty (a missing field, read as 0 as documented).  "nan",
@@ -25,21 +27,39 @@ inline bool Is_Whole_Int(std::string_view token) {
   return i == token.size() && i > digits;
 }
 
-// Whether a time token reads whole: two characters of hour and of minute,
-// each read whole, then decimal seconds or nothing.
-bool Is_Whole_Time(std::string_view token);
+// Whether the token is decimal digits alone (no sign), one at least.
+inline bool Is_Digits(std::string_view token) {
+  for (char c : token)
+    if (c < '0' || c > '9') return false;
+  return !token.empty();
+}
+
+// Whether a time token reads whole: two digits of hour and two of minute
+// (a sign there would be read as part of the hour), then decimal seconds or
+// nothing.  The usual seconds, digits with at most one point, are judged
+// here; any other text by Is_Decimal.
+inline bool Is_Whole_Time(std::string_view token) {
+  const size_t n = token.size();
+  if (n < 4) return false;
+  const char* p = token.data();
+  for (size_t k = 0; k < 4; ++k)
+    if (static_cast<unsigned char>(p[k] - '0') > 9) return false;
+  size_t i = 4, point = 0;
+  for (; i < n; ++i) {
+    if (static_cast<unsigned char>(p[i] - '0') <= 9) continue;
+    if (p[i] != '.' || point != 0) break;
+    point = i;
+  }
+  // Digits with at most one point, and a digit among them.
+  if (i == n && (n == 4 || n > 5 || point == 0)) return true;
+  return Is_Decimal(token.substr(4));
+}
 
 // `field "token"`, the token as the sheet has it.
 std::string Quoted(std::string_view field, std::string_view token);
 
 // "%.Pf" / "%+.Pf" of a value as the records write it.
 std::string Fixed_Text(double value, int precision, bool plus = false);
-
-// A date and clock time, as read or as normalised.
-struct Clock {
-  int32_t Year, Month, Day, Hour, Minute;
-  float Second;
-};
 
 // "1975-07-02" and "01:01:05.0000".
 std::string Date_Text(const Clock& c);

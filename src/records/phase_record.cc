@@ -15,10 +15,10 @@ namespace {
 struct Phase_Fields {
   std::string_view station, instrument, onset, phase, component, time;
   char motion = '\0';
-  // For the sheet checker: the sheet's own tokens of the first motion and of
-  // the time (which differ from the fields when the two are one token), and
-  // the token after the time.
-  std::string_view motion_token, time_token, after_time;
+  // For the sheet checker: the sheet's own token of the first motion (which
+  // holds the time too when the two are one token), and the token after the
+  // time.
+  std::string_view motion_token, after_time;
 };
 
 bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
@@ -39,8 +39,8 @@ bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
     Field_Cursor after = c;
     const std::string_view motion_token = Next_Field(after);
     const char motion = Next_Char(c);
-    return {station, instrument, onset,        phase, component,
-            time,    motion,     motion_token, time,  motion_token};
+    return {station, instrument, onset,        phase,
+            component, time,     motion,       motion_token, motion_token};
   }
   const std::string_view component = Next_Field(c);
   const std::string_view onset = Next_Field(c);
@@ -50,7 +50,6 @@ bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
   char motion = Next_Char(c);
   std::string_view time = Next_Field(c);
   const bool glued = !time.empty() && !Is_Field_Space(time.data()[-1]);
-  const std::string_view time_token = glued ? motion_token : time;
   const std::string_view after_time = Next_Field(c);
   // A line without its first motion ends with the time: a field that
   // begins with a digit and is the line's last.  Read as motion and time it
@@ -59,20 +58,61 @@ bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
     time = std::string_view(time.data() - 1, time.size() + 1);
     motion = '\0';
   }
-  return {station, instrument, onset,        phase,      component,
-          time,    motion,     motion_token, time_token, after_time};
+  return {station, instrument, onset,        phase,
+          component, time,     motion,       motion_token, after_time};
 }
 
-// Whether the line reads whole in its layout: every field there, a time of
-// decimal digits, and a first motion of one character (in the alternate
-// layout it may stand right before the time, but not as a digit, which
-// belongs to the time).
-bool Reads_Whole(const Phase_Fields& p, int F_Flag, bool time_whole) {
-  if (p.station.empty() || p.instrument.empty() || p.onset.empty() ||
-      p.phase.empty() || p.component.empty() || !time_whole)
+// An onset where the component belongs: e, i, I and the same in
+// parentheses, and (x).  "E" alone may be either.
+inline bool Is_Onset(std::string_view t) {
+  if (t.size() == 1) return t[0] == 'e' || t[0] == 'i' || t[0] == 'I';
+  if (t.size() != 3 || t[0] != '(' || t[2] != ')') return false;
+  const char c = t[1];
+  return c == 'e' || c == 'i' || c == 'E' || c == 'I' || c == 'x' || c == 'X';
+}
+
+// A component where the onset belongs: one to three of the letters Z, N and
+// E, but "E" alone, which may be an onset.
+inline bool Is_Component(std::string_view t) {
+  if (t.empty() || (t[0] != 'Z' && t[0] != 'N' && t[0] != 'E') ||
+      t.size() > 3 || t == "E")
     return false;
-  if (F_Flag == 0) return p.motion_token.size() <= 1;
-  return p.motion == '\0' || p.motion_token.size() == 1 || !Is_Digit(p.motion);
+  for (char c : t)
+    if (c != 'Z' && c != 'N' && c != 'E') return false;
+  return true;
+}
+
+// What keeps a line from reading whole in a layout, the first found.
+enum class Fault { kNone, kMissing, kMisplaced_Onset, kMisplaced_Component,
+                   kMotion, kTime };
+
+// Whether the line reads whole in the layout: every field there and holding
+// what belongs there, a first motion of one character (in the alternate
+// layout it may stand right before the time, but not as a digit, which
+// belongs to the time) and a time that reads whole (`time_whole`).
+[[gnu::always_inline]] inline Fault Read_Layout(const Phase_Fields& p,
+                                               int F_Flag, bool time_whole) {
+  if (p.station.empty() || p.instrument.empty() || p.onset.empty() ||
+      p.phase.empty() || p.component.empty() || p.time.empty())
+    return Fault::kMissing;
+  if (Is_Onset(p.component)) return Fault::kMisplaced_Onset;
+  if (Is_Component(p.onset)) return Fault::kMisplaced_Component;
+  if (p.motion_token.size() > 1 && (F_Flag == 0 || Is_Digit(p.motion)))
+    return Fault::kMotion;
+  return time_whole ? Fault::kNone : Fault::kTime;
+}
+
+// The misplaced field or first motion of a fault, in words.
+std::string Fault_Text(const Phase_Fields& p, int F_Flag, Fault fault) {
+  if (fault == Fault::kMisplaced_Onset)
+    return Quoted("component", p.component) + " is an onset";
+  if (fault == Fault::kMisplaced_Component)
+    return Quoted("onset", p.onset) + " is a component";
+  if (F_Flag == 0)
+    return Quoted("first motion", p.motion_token) +
+           " is longer than one character";
+  return "no first motion before " + Quoted("time", p.motion_token) +
+         ": its first digit is read as the first motion";
 }
 
 // Reports the first field that the reading cannot do without and that the
@@ -113,19 +153,40 @@ char Onset_Letter(std::string_view onset) {
 
 // A line that does not read whole in the layout chosen, but does in the
 // other, is in the other layout: that is all there is to say of its fields,
-// all of them being misread.  True when so, with the warning given.
+// all of them being misread.  A field that holds what belongs in another, or
+// a first motion that is no single character, is said with the layout that
+// the line reads whole in, if any.  True when so, with the warning given.
+// `read`: the clock time read, or nullptr for a line rejected before it.
 bool Warn_Layout(const Conversion_State& s, std::string_view info,
-                 const Phase_Fields& p, bool time_whole) {
+                 const Phase_Fields& p, bool time_whole, const Clock* read) {
+  const Fault chosen = Read_Layout(p, s.F_Flag, time_whole);
+  if (chosen == Fault::kNone) return false;
+  // A sign before a time that reads whole is a sign in the hour, which the
+  // time's own warning says ("+10520.0" read as 01:05:20).
+  if (chosen == Fault::kTime && (p.time[0] == '+' || p.time[0] == '-') &&
+      Is_Whole_Time(p.time.substr(1)))
+    return false;
   const int other = 1 - s.F_Flag;
-  if (Reads_Whole(p, s.F_Flag, time_whole)) return false;
   const Phase_Fields q = Scan_Phase(info, other);
-  if (!Reads_Whole(q, other, Is_Whole_Time(q.time))) return false;
-  s.Warnings->push_back(
-      other == 1 ? "the fields read whole only in the alternate layout (time "
-                   "last): check and convert it with -F"
-                 : "the fields read whole only in the default layout (time "
-                   "before the first motion): check and convert it without "
-                   "-F");
+  if (Read_Layout(q, other, Is_Whole_Time(q.time)) == Fault::kNone) {
+    s.Warnings->push_back(
+        other == 1
+            ? "the fields read whole only in the alternate layout (time "
+              "last): check and convert it with -F"
+            : "the fields read whole only in the default layout (time "
+              "before the first motion): check and convert it without -F");
+    return true;
+  }
+  if (chosen == Fault::kMissing || chosen == Fault::kTime) return false;
+  std::string text = Fault_Text(p, s.F_Flag, chosen);
+  text += s.F_Flag == 0 ? " in the default layout" : " in the alternate layout";
+  text += ", and the line reads whole in neither layout";
+  if (read != nullptr) {
+    text += ": read as " + Time_Text(*read) + ", first motion \"";
+    text += s.G_Motion;
+    text += '"';
+  }
+  s.Warnings->push_back(std::move(text));
   return true;
 }
 
@@ -134,7 +195,6 @@ bool Warn_Layout(const Conversion_State& s, std::string_view info,
 void Warn_Phase(const Conversion_State& s, std::string_view info,
                 const Phase_Fields& p, bool time_whole, const Clock& read,
                 bool written) {
-  if (Warn_Layout(s, info, p, time_whole)) return;
   std::vector<std::string>& w = *s.Warnings;
   if (p.time.size() == 4 && !p.after_time.empty() && Is_Decimal(p.after_time)) {
     // "1005 20.25": the seconds stand apart, and the time is read without.
@@ -143,13 +203,18 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
                                             p.after_time.size() - begin);
     w.push_back(Quoted("time", split) + " is split by a blank: read as " +
                 Time_Text(read));
+  } else if (Read_Layout(p, s.F_Flag, time_whole) != Fault::kNone &&
+             Warn_Layout(s, info, p, time_whole, &read)) {
+    return;
   } else if (!time_whole) {
-    w.push_back(Quoted("time", p.time_token) + " read as " + Time_Text(read));
+    w.push_back(Quoted("time", p.time) + " read as " + Time_Text(read));
   }
-  if (!Is_Beyond_Clock(read)) return;
+  // Before any event the line is dropped, which a note says, and the date
+  // it would be carried from is none.
+  if (!Is_Beyond_Clock(read) || !s.Dated) return;
   const Clock now{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   std::string text =
-      Carry_Warning(p.time_token, read, now,
+      Carry_Warning(p.time, read, now,
                     written ? std::string_view(s.C_Second) : std::string_view());
   if (text.empty()) return;
   if (Date_Text(now) != Date_Text(read))
@@ -209,8 +274,11 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
                    const Mapping_Tables& maps, Out_Buffer& f_err,
                    Out_Buffer& f_cnss) {
   Phase_Fields p = Scan_Phase(info, s.F_Flag);
+  size_t log_at = f_err.size;
   if (Report_Form(s.EventId, p, s.F_Flag, f_err)) {
-    if (s.Warnings != nullptr) Warn_Layout(s, info, p, Is_Whole_Time(p.time));
+    Note_Message(s, log_at, true);
+    if (s.Warnings != nullptr)
+      Warn_Layout(s, info, p, Is_Whole_Time(p.time), nullptr);
     return;
   }
 
@@ -220,6 +288,7 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   s.Phase_Type = p.phase;
   s.Component = p.component;
   s.n_s = Get_Number_SEED(maps, s.Sta_Name, s.Instrument, f_err, s.Component);
+  if (f_err.size != log_at) Note_Message(s, log_at, false);
 
   s.G_Motion = (p.motion == 'c' || p.motion == 'd') ? p.motion : ' ';
   char onset = Onset_Letter(s.Onset);
@@ -227,23 +296,24 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
 
   s.Hour = Read_Int(p.time.substr(0, 2));
   s.Minute = Read_Int(p.time.substr(2, 2));
-  bool plain_seconds;
-  s.Second = static_cast<float>(Read_Real(p.time.substr(4), plain_seconds));
+  s.Second = static_cast<float>(Read_Real(p.time.substr(4)));
   Format_Seconds(s.Second, s.C_Second);
 
   const Clock read{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
   Modify_Time(s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second);
+  log_at = f_err.size;
   const bool written =
       s.Flag != 0 && Test_Phase(s.EventId, s.Year, s.Month, s.Day, s.Hour,
                                 s.Minute, s.Second, f_err) != 0;
+  if (f_err.size != log_at) Note_Message(s, log_at, true);
   if (s.Warnings != nullptr) {
-    // A time of whole two-digit hour and minute and plain seconds reads
-    // whole: the reading above knows it.
-    const bool time_whole =
-        (plain_seconds && p.time.size() > 4 && Is_Whole_Int(p.time.substr(0, 2)) &&
-         Is_Whole_Int(p.time.substr(2, 2))) ||
-        Is_Whole_Time(p.time);
-    Warn_Phase(s, info, p, time_whole, read, written);
+    s.Read_Clock = read;
+    s.Time_Field = p.time;
+    // Most lines read whole, in their layout, at a time on the clock.
+    const bool time_whole = Is_Whole_Time(p.time);
+    if (p.time.size() == 4 || !time_whole || Is_Beyond_Clock(read) ||
+        Read_Layout(p, s.F_Flag, true) != Fault::kNone)
+      Warn_Phase(s, info, p, time_whole, read, written);
   }
   if (!written) return;
 

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "driver/conversion_state.h"
+#include "records/conversion_state.h"
 #include "reference/code_lookup.h"
 #include "text/output_buffer.h"
 

@@ -257,6 +257,11 @@ bool Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t,
   t.slots.reset();
   t.capacity = 0;
   if (!Read_Whole_File(fd, t, err)) return false;
+  // A UTF-8 byte-order mark at the very start is no part of the text.
+  if (t.size >= 3 && std::memcmp(t.text.get(), "\xEF\xBB\xBF", 3) == 0) {
+    std::memmove(t.text.get(), t.text.get() + 3, t.size - 3);
+    t.size -= 3;
+  }
   if (t.size >= kOffset_Mask) {  // an offset would not fit its slot
     *err = "too large: a mapping file holds less than 1 TB";
     return false;

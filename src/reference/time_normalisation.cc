@@ -11,16 +11,6 @@ int64_t Floor_Div(int64_t a, int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date, month 1 to 12.
-int64_t Days_From_Civil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = Floor_Div(y, 400);
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
 // The date of a day counted from 1970-01-01.
 void Civil_From_Days(int64_t z, int64_t& y, int64_t& m, int64_t& d) {
   z += 719468;
@@ -43,6 +33,16 @@ int32_t Whole_Seconds(float Second) {
 }
 
 }  // namespace
+
+int64_t Days_From_Civil(int64_t y, int64_t m, int64_t d) {
+  y -= m <= 2;
+  const int64_t era = Floor_Div(y, 400);
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
 
 int Days_In_Month(int64_t year, int32_t month) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

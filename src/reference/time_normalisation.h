@@ -26,4 +26,7 @@ void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,
 // calendar.
 int Days_In_Month(int64_t year, int32_t month);
 
+// Days since 1970-01-01 of a proleptic Gregorian date, month 1 to 12.
+int64_t Days_From_Civil(int64_t y, int64_t m, int64_t d);
+
 #endif  // TREMVERT_REFERENCE_TIME_NORMALISATION_H_

@@ -7,7 +7,8 @@
 // Text shown on one line whatever it holds: a control character becomes
 // "\n", "\t", "\r" or "\xhh", so that a file name or a token can never split
 // a message in two.  Bytes from 0x80 on stay as they are (UTF-8 stays
-// readable).
+// readable).  With `backslash`, a backslash becomes "\\", so that a
+// literal "\n" cannot pass for an escaped line end (the checker's lines).
 #ifndef TREMVERT_TEXT_ESCAPED_TEXT_H_
 #define TREMVERT_TEXT_ESCAPED_TEXT_H_
 
@@ -15,6 +16,6 @@
 
 #include "text/output_buffer.h"
 
-void Put_Escaped(Out_Buffer& r, std::string_view text);
+void Put_Escaped(Out_Buffer& r, std::string_view text, bool backslash = false);
 
 #endif  // TREMVERT_TEXT_ESCAPED_TEXT_H_

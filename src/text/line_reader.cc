@@ -13,9 +13,28 @@ void Open_Line_Reader(Line_Reader& r, int fd) {
   r.buffer.resize(1 << 18);
 }
 
+namespace {
+
+constexpr char kByte_Order_Mark[] = "\xEF\xBB\xBF";
+
+// Skips a byte-order mark at the start of the file; false while the bytes
+// read so far begin one but end before its end.
+bool Skip_Byte_Order_Mark(Line_Reader& r) {
+  const size_t n = r.end - r.start;
+  const bool begins = std::memcmp(r.buffer.data() + r.start, kByte_Order_Mark,
+                                  n < 3 ? n : 3) == 0;
+  if (begins && n < 3 && !r.at_end && r.read_error == 0) return false;
+  if (begins && n >= 3) r.start += 3;
+  r.start_known = true;
+  return true;
+}
+
+}  // namespace
+
 bool Read_Line(Line_Reader& r, std::string_view& line) {
   size_t searched = r.start;  // bytes before this hold no line end
   for (;;) {
+    if (!r.start_known && !Skip_Byte_Order_Mark(r)) searched = r.end;
     const char* base = r.buffer.data();
     const void* newline = std::memchr(base + searched, '\n', r.end - searched);
     if (newline != nullptr) {

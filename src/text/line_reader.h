@@ -15,9 +15,13 @@ struct Line_Reader {
   size_t end = 0;            // end of the bytes read
   bool at_end = false;       // the file gave its last byte
   int read_error = 0;        // errno of a failed read: the lines end there
+  bool start_known = false;  // whether a byte-order mark was looked for
 };
 
-// Reads the file open on `fd` from where it stands.  Throws std::bad_alloc.
+// Reads the file open on `fd` from where it stands.  A UTF-8 byte-order mark
+// (EF BB BF, as some editors save it) at the very start is no part of the
+// text and is skipped; anywhere else its bytes stay as they are.  Throws
+// std::bad_alloc.
 void Open_Line_Reader(Line_Reader& r, int fd);
 
 // The next line, valid until the next call; false at the end of the file or

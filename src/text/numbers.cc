@@ -107,13 +107,6 @@ double Read_Real(std::string_view text) {
   return Strtod(text, used);
 }
 
-size_t Real_Length(std::string_view text) {
-  if (Is_Plain_Decimal(text)) return text.size();
-  size_t used;
-  Strtod(text, used);
-  return used;
-}
-
 int Read_Any_Int(std::string_view text) {
   size_t i = 0;
   bool negative = false;
@@ -130,12 +123,4 @@ int Read_Any_Int(std::string_view text) {
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
   return static_cast<int>(value);
-}
-
-size_t Int_Length(std::string_view text) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  size_t digits = i;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-  return i > digits ? i : 0;
 }

@@ -28,9 +28,4 @@ inline int Read_Int(std::string_view text) {
   return Read_Any_Int(text);
 }
 
-// How many characters of the text Read_Real and Read_Int take: the text's
-// length when all of it is the number, 0 when none of it is.
-size_t Real_Length(std::string_view text);
-size_t Int_Length(std::string_view text);
-
 #endif  // TREMVERT_TEXT_NUMBERS_H_

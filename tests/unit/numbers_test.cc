@@ -1,5 +1,6 @@
 // The hand-written number conversions against the C library: fixed-point
 // text against snprintf, decimal reading against strtod, bit for bit.
+#include "records/misreadings.h"
 #include "text/numbers.h"
 
 #include <gtest/gtest.h>
@@ -83,8 +84,12 @@ void Expect_Like_Strtod(const std::string& token) {
     EXPECT_TRUE(std::isnan(got)) << token;
   else
     EXPECT_EQ(0, std::memcmp(&want, &got, sizeof got)) << token;
-  EXPECT_EQ(static_cast<size_t>(end - token.c_str()), Real_Length(token))
-      << token;
+  // The checker's test of a token read whole: what strtod takes whole, but
+  // for the spellings that are no sheet's numbers (hexadecimal, inf, nan);
+  // an empty token is a missing field, read as 0 on purpose.
+  const bool whole = static_cast<size_t>(end - token.c_str()) == token.size();
+  const bool spelled = token.find_first_of("xXiInN") != std::string::npos;
+  EXPECT_EQ(token.empty() || (whole && !spelled), Is_Decimal(token)) << token;
 }
 
 TEST(Reading, LikeStrtod) {
@@ -120,15 +125,41 @@ TEST(Reading, LikeStrtod) {
     const long value = std::strtol(token.c_str(), &end, 10);
     const long expected = std::clamp<long>(value, INT_MIN, INT_MAX);
     ASSERT_EQ(expected, Read_Int(token)) << token;
-    ASSERT_EQ(static_cast<size_t>(end - token.c_str()), Int_Length(token)) << token;
+    // Read whole: strtol takes every character, and some.
+    ASSERT_EQ(!token.empty() && *end == '\0', Is_Whole_Int(token)) << token;
   }
   EXPECT_EQ(0, Read_Int(std::string_view()));  // no text at all
-  EXPECT_EQ(0u, Int_Length(std::string_view()));
+  EXPECT_FALSE(Is_Whole_Int(std::string_view()));
   EXPECT_EQ(INT_MAX, Read_Int("99999999999"));
   EXPECT_EQ(INT_MIN, Read_Int("-99999999999"));
   EXPECT_EQ(-3, Read_Int("-3x"));
-  EXPECT_EQ(2u, Int_Length("-3x"));
-  EXPECT_EQ(0u, Int_Length("+x"));
+  EXPECT_FALSE(Is_Whole_Int("-3x"));
+  EXPECT_FALSE(Is_Whole_Int("+"));
+}
+
+// Decimal tokens of every shape the sheets' number fields may hold, exponents
+// and stray characters included, judged by strtod.
+TEST(Reading, DecimalsReadWholeLikeStrtod) {
+  std::mt19937 random(23);
+  for (int i = 0; i < 200000; ++i) {
+    std::string token;
+    for (int n = random() % 9; n > 0; --n) token += "+-0123456789.eExin,"[random() % 19];
+    Expect_Like_Strtod(token);
+  }
+  for (const char* token : {"1e5", "1e", "1e+", ".e1", "5.", ".5", "-.5e-3",
+                            "0x10", "inf", "nan", "1e-50", "1,5"})
+    Expect_Like_Strtod(token);
+}
+
+// A time reads whole with two digits of hour and of minute, and decimal
+// seconds or none: a sign or a letter there is read as something else.
+TEST(Reading, WholeTimes) {
+  for (const char* token : {"1005", "100520.25", "240012.5", "1005-0.5",
+                            "10051e1"})
+    EXPECT_TRUE(Is_Whole_Time(token)) << token;
+  for (const char* token : {"100", "+10520.0", "-10520.0", "10a520.25",
+                            "1a0520", "100520,25", "1005x", "1 0520"})
+    EXPECT_FALSE(Is_Whole_Time(token)) << token;
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include <vector>
 #include <string>
 
-#include "driver/conversion_state.h"
+#include "records/conversion_state.h"
 #include "records/amplitude_record.h"
 #include "records/phase_record.h"
 #include "records/seconds_text.h"
