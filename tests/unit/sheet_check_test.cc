@@ -5,6 +5,7 @@
 // sheet reader skips a byte-order mark at the start.
 #include "check/sheet_check.h"
 
+#include "test_files.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -20,16 +21,6 @@
 #include "text/line_reader.h"
 
 namespace {
-
-int Descriptor_Of(const std::string& content) {
-  FILE* f = std::tmpfile();
-  std::fputs(content.c_str(), f);
-  std::fflush(f);
-  const int fd = dup(fileno(f));
-  std::fclose(f);
-  lseek(fd, 0, SEEK_SET);
-  return fd;
-}
 
 std::string Format(const char* format, ...)
     __attribute__((format(printf, 1, 2)));
@@ -115,10 +106,11 @@ std::string Text_Of_Lines(const std::vector<Sheet_Line>& lines) {
 class Sheet_Check_Test : public testing::Test {
  protected:
   void SetUp() override {
-    const int stations = Descriptor_Of("NN ABC\nKK DEF\n");
-    const int instruments = Descriptor_Of("ABC 01 BH\nSP 02 SH\n");
-    ASSERT_EQ(0, Load_Station_Mapping(stations, maps_));
-    ASSERT_EQ(0, Load_Instrument_Mapping(instruments, maps_));
+    const int stations = File_With("NN ABC\nKK DEF\n");
+    const int instruments = File_With("ABC 01 BH\nSP 02 SH\n");
+    std::string reason;
+    ASSERT_TRUE(Load_Station_Mapping(stations, maps_, &reason)) << reason;
+    ASSERT_TRUE(Load_Instrument_Mapping(instruments, maps_, &reason)) << reason;
     close(stations);
     close(instruments);
     char name[] = "/tmp/sheet_check_testXXXXXX";
@@ -318,7 +310,7 @@ struct Byte_By_Byte : File_System {
 };
 
 std::vector<std::string> Lines_Read(const std::string& content) {
-  const int fd = Descriptor_Of(content);
+  const int fd = File_With(content);
   Byte_By_Byte slow;
   File_System* const was = Use_File_System(&slow);
   Line_Reader reader;
