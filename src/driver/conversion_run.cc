@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "driver/command_line.h"
 #include "driver/conversion_state.h"
@@ -256,11 +255,20 @@ void Shut_Down(Run& r) {
     return;
   }
   Interruption_Guard guard;
-  std::vector<Replacement_Failure> failures;
-  if (!Replace_Outputs(r.catalog, r.log, failures))
-    for (const Replacement_Failure& f : failures)
-      Fail(r, f.output->name, "written", f.output->name, f.reason);
+  Replacement_Failure f;
+  const bool replaced = Replace_Outputs(r.catalog, r.log, f);
   Drop_Held_Interruptions();
+  if (replaced) return;
+  // An earlier file that could not be put back is never removed: its second
+  // link is taken from the output before anything may run out of memory.
+  std::string kept;
+  if (f.not_put_back != nullptr) kept = std::move(f.not_put_back->restore_name);
+  Fail(r, f.failed->name, "written", f.failed->name, Reason_Of(f.error));
+  if (const Output_File* o = f.not_put_back) {
+    std::string reason = "could not be put back: " + Reason_Of(f.put_back_error);
+    if (!kept.empty()) reason += "; the earlier file is kept as " + o->folder_path + kept;
+    Fail(r, o->name, "written", o->name, reason);
+  }
 }
 
 int Convert(const Command_Line& c, Out_Buffer& out, Out_Buffer& err) {

@@ -250,7 +250,7 @@ int Close_Output(Output_File& o) {
   return o.out.failed;
 }
 
-bool Copy_Into_Place(Output_File& o, std::string* err) {
+int Copy_Into_Place(Output_File& o) {
   int error = System().Ftruncate(o.earlier, 0) == 0 ? 0 : errno;
   char block[1 << 16];
   for (off_t at = 0; error == 0;) {
@@ -271,9 +271,7 @@ bool Copy_Into_Place(Output_File& o, std::string* err) {
   if (System().Close(o.earlier) != 0 && error == 0) error = errno;
   o.earlier = -1;
   Close_Descriptor(o.out.fd);
-  if (error == 0) return true;
-  *err = Reason_Of(error);
-  return false;
+  return error;
 }
 
 void Discard_Output(Output_File& o) {
@@ -284,6 +282,7 @@ void Discard_Output(Output_File& o) {
     Register_New_File(o.slot, o.folder, "");
     o.new_name.clear();
   }
+  if (!o.restore_name.empty()) System().Unlinkat(o.folder, o.restore_name.c_str());
   Close_Descriptor(o.earlier);
   Close_Descriptor(o.folder);
 }

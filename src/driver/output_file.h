@@ -76,11 +76,13 @@ bool Make_Output(Output_File& o, size_t capacity, std::string* err);
 int Close_Output(Output_File& o);
 
 // Copies the temporary file of a kTemporary output into the earlier file, in
-// place.  False, with the reason, when that fails: the output is cut then.
-bool Copy_Into_Place(Output_File& o, std::string* err);
+// place.  0, or the errno of the failure: the output is cut then.  Allocates
+// nothing.
+int Copy_Into_Place(Output_File& o);
 
-// Removes the new file of a run that did not succeed, and closes all that
-// the output still has open.
+// Removes the new file of a run that did not succeed (and a second link to
+// the earlier file, should one be left), and closes all that the output
+// still has open.
 void Discard_Output(Output_File& o);
 
 #endif  // TREMVERT_DRIVER_OUTPUT_FILE_H_

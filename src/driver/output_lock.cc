@@ -5,6 +5,7 @@
 #include <sys/file.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "driver/fatal_failure.h"
 #include "driver/interruption.h"
@@ -19,17 +20,19 @@ bool Wait_For(int fd) {
   return true;
 }
 
-// Fails with the reason of errno, closing `fd`.
+// Fails with the reason of errno, closing `fd` first (the reason's text may
+// run out of memory).
 bool Fail_With_Errno(int fd, std::string* err) {
-  *err = Reason_Of(errno);
+  const int error = errno;
   if (fd >= 0) System().Close(fd);
+  *err = Reason_Of(error);
   return false;
 }
 
 bool Lock_Beside(Output_Lock& lock, const Output_File& o, std::string* err) {
   bool shorter = false;
   for (;;) {
-    const std::string name =
+    std::string name =
         shorter ? "Tremvert-lock" : o.final_name + ".Tremvert-lock";
     // Read-only, so that the runs of other users may lock it too.
     const int fd = System().Openat(
@@ -56,9 +59,12 @@ bool Lock_Beside(Output_Lock& lock, const Output_File& o, std::string* err) {
     if (System().Fstatat(o.folder, name.c_str(), &there,
                          AT_SYMLINK_NOFOLLOW) == 0) {
       if (held.st_dev == there.st_dev && held.st_ino == there.st_ino) {
+        // Nothing is allocated from here on, so the lock is never lost.
         Interruption_Guard guard;
         Register_New_File(kLock_Slot, o.folder, name);
-        lock = Output_Lock{o.folder, name, fd};
+        lock.fd = fd;
+        lock.folder = o.folder;
+        lock.name = std::move(name);
         return true;
       }
     } else if (errno != ENOENT) {

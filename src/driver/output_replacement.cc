@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <utility>
 
-#include "driver/fatal_failure.h"
 #include "driver/interruption.h"
 #include "text/file_system.h"
 
@@ -34,42 +33,34 @@ int Rank(const Output_File& o) {
   return o.mode == Output_File::kReplace && o.exists && o.restore_name.empty();
 }
 
-// Step 2.
-bool Put_In_Place(Output_File& o, std::string* err) {
+// Step 2: 0, or the errno of the failure.
+int Put_In_Place(Output_File& o) {
   switch (o.mode) {
     case Output_File::kInPlace:
-      return true;
+      return 0;
     case Output_File::kTemporary:
-      return Copy_Into_Place(o, err);
+      return Copy_Into_Place(o);
     case Output_File::kReplace:
       break;
   }
   if (System().Renameat(o.folder, o.new_name.c_str(), o.folder,
-                        o.final_name.c_str()) != 0) {
-    *err = Reason_Of(errno);
-    return false;
-  }
+                        o.final_name.c_str()) != 0)
+    return errno;
   Register_New_File(o.slot, o.folder, "");
   o.new_name.clear();
-  return true;
+  return 0;
 }
 
-// Step 3, for an output of rank 0 that is in place.
-bool Put_Back(Output_File& o, std::string* err) {
-  if (o.mode != Output_File::kReplace) return true;
-  const int result =
-      o.exists ? System().Renameat(o.folder, o.restore_name.c_str(), o.folder,
-                                   o.final_name.c_str())
-               : System().Unlinkat(o.folder, o.final_name.c_str());
-  if (result != 0) {
-    *err = Reason_Of(errno);
-    if (o.exists)
-      *err += "; the earlier file is kept as " + o.folder_path + o.restore_name;
-    o.restore_name.clear();  // so that step 4 leaves it
-    return false;
-  }
+// Step 3, for an output of rank 0 that is in place: 0, or the errno of the
+// failure.
+int Put_Back(Output_File& o) {
+  if (o.mode != Output_File::kReplace) return 0;
+  if ((o.exists ? System().Renameat(o.folder, o.restore_name.c_str(), o.folder,
+                                    o.final_name.c_str())
+                : System().Unlinkat(o.folder, o.final_name.c_str())) != 0)
+    return errno;
   o.restore_name.clear();
-  return true;
+  return 0;
 }
 
 // Step 4.
@@ -82,23 +73,20 @@ void Drop_Earlier(Output_File& o) {
 }  // namespace
 
 bool Replace_Outputs(Output_File& first, Output_File& second,
-                     std::vector<Replacement_Failure>& failures) {
+                     Replacement_Failure& failure) {
   Keep_Earlier(first);
   Keep_Earlier(second);
   Output_File* order[] = {&first, &second};
   if (Rank(second) < Rank(first)) std::swap(order[0], order[1]);
-  std::string reason;
-  bool replaced = true;
-  if (!Put_In_Place(*order[0], &reason)) {
-    failures.push_back({order[0], reason});
-    replaced = false;
-  } else if (!Put_In_Place(*order[1], &reason)) {
-    failures.push_back({order[1], reason});
-    replaced = false;
-    if (Rank(*order[0]) == 0 && !Put_Back(*order[0], &reason))
-      failures.push_back({order[0], "could not be put back: " + reason});
+  if ((failure.error = Put_In_Place(*order[0])) != 0) {
+    failure.failed = order[0];
+  } else if ((failure.error = Put_In_Place(*order[1])) != 0) {
+    failure.failed = order[1];
+    if (Rank(*order[0]) == 0 &&
+        (failure.put_back_error = Put_Back(*order[0])) != 0)
+      failure.not_put_back = order[0];
   }
-  Drop_Earlier(first);
-  Drop_Earlier(second);
-  return replaced;
+  for (Output_File* o : order)
+    if (o != failure.not_put_back) Drop_Earlier(*o);
+  return failure.failed == nullptr;
 }

@@ -16,21 +16,22 @@
 #ifndef TREMVERT_DRIVER_OUTPUT_REPLACEMENT_H_
 #define TREMVERT_DRIVER_OUTPUT_REPLACEMENT_H_
 
-#include <string>
-#include <vector>
-
 #include "driver/output_file.h"
 
-// A step that failed: the output and the reason.
+// What failed, kept without allocating (nothing that can fail, running out
+// of memory included, may come between two steps).
 struct Replacement_Failure {
-  const Output_File* output;
-  std::string reason;
+  const Output_File* failed = nullptr;  // the step that failed, and its errno
+  int error = 0;
+  // An output put in place that could not be put back, and its errno; its
+  // earlier file stays at its restore_name then.
+  Output_File* not_put_back = nullptr;
+  int put_back_error = 0;
 };
 
 // Puts the two outputs in place.  True when both are; otherwise false, with
-// the step that failed first in `failures`, followed by any earlier file
-// that could not be put back (its reason says where it is kept).
+// what failed in `failure`.
 bool Replace_Outputs(Output_File& first, Output_File& second,
-                     std::vector<Replacement_Failure>& failures);
+                     Replacement_Failure& failure);
 
 #endif  // TREMVERT_DRIVER_OUTPUT_REPLACEMENT_H_
