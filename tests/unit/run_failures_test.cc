@@ -9,13 +9,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <new>
 #include <sstream>
+#include <thread>
 #include <string>
 #include <utility>
 #include <vector>
@@ -788,6 +792,96 @@ TEST_F(Run_Failures, ALinkSwappedDuringStartUpNeverMakesAnInputWritten) {
     EXPECT_EQ("NN ABC\n", Read_File("station.mapping.out")) << nth;
     Expect_No_New_File();
   }
+}
+
+// Holds the first run at its second replacement (the error log's rename)
+// until a second run for the same outputs has asked for the lock, and a
+// while longer: the second run must wait for the first to end.
+struct Held_At_Second_Replacement : File_System {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::thread::id held;
+  bool reached = false, asked = false, first_done = false;
+  bool second_locked_early = false;
+  int Renameat(int from_folder, const char* from, int to_folder,
+               const char* to) override {
+    if (std::this_thread::get_id() == held &&
+        std::string(to) == "case.error.log") {
+      std::unique_lock<std::mutex> lock(mutex);
+      reached = true;
+      changed.notify_all();
+      // (Bounded, so that a run that takes no lock fails the test.)
+      changed.wait_for(lock, std::chrono::seconds(5), [&] { return asked; });
+      // Time for the second run to go ahead, were it not held back.
+      changed.wait_for(lock, std::chrono::milliseconds(200),
+                       [&] { return second_locked_early; });
+    }
+    const int result = File_System::Renameat(from_folder, from, to_folder, to);
+    if (std::this_thread::get_id() == held &&
+        std::string(to) == "case.error.log") {
+      std::lock_guard<std::mutex> lock(mutex);
+      first_done = true;
+    }
+    return result;
+  }
+  int Flock(int fd, int operation) override {
+    const bool second = std::this_thread::get_id() != held;
+    if (second) {
+      std::lock_guard<std::mutex> lock(mutex);
+      asked = true;
+      changed.notify_all();
+    }
+    const int result = File_System::Flock(fd, operation);
+    if (second) {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (!first_done) second_locked_early = true;
+      changed.notify_all();
+    }
+    return result;
+  }
+};
+
+int Convert_In_Memory() {
+  Out_Buffer out, err;
+  Open_Out_Buffer(out, -1, 1 << 16);
+  Open_Out_Buffer(err, -1, 1 << 16);
+  const char* argv[] = {"Tremvert", "case"};
+  return Run_Conversion(2, argv, out, err);
+}
+
+// Two runs of one base at once, each reading its own version of the sheet
+// (the second saved by renaming, as editors do): the final pair of outputs
+// comes from one run.
+TEST_F(Run_Failures, ASecondRunForTheSameOutputsWaitsForTheFirst) {
+  Held_At_Second_Replacement holding;
+  Use_File_System(&holding);
+  int first_status = -1, second_status = -1;
+  std::thread first([&] {
+    {
+      std::lock_guard<std::mutex> lock(holding.mutex);
+      holding.held = std::this_thread::get_id();
+    }
+    first_status = Convert_In_Memory();
+  });
+  {
+    std::unique_lock<std::mutex> lock(holding.mutex);
+    holding.changed.wait(lock, [&] { return holding.reached; });
+  }
+  Write_File("case.sheet.new",
+             "E 080175 100505.5 34-12.5 118-30.0 10.0 4.5\n"
+             "P ABC ABC e Pn Z 100520.25 d\nA ABC YY 1.5 0 0\n");
+  fs::rename("case.sheet.new", "case.sheet");
+  std::thread second([&] { second_status = Convert_In_Memory(); });
+  first.join();
+  second.join();
+  EXPECT_EQ(0, first_status);
+  EXPECT_EQ(0, second_status);
+  EXPECT_FALSE(holding.second_locked_early);
+  EXPECT_EQ("\n Error [Unknown instrument] : YY.\n", Read_File("case.error.log"));
+  EXPECT_NE(std::string::npos, Read_File("case.vrn.cnss").find("19750801"));
+  EXPECT_EQ(std::string::npos, Read_File("case.vrn.cnss").find("19750701"));
+  Expect_No_New_File();
+  EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
 }
 
 TEST_F(Run_Failures, AnInterruptionRemovesTheNewFiles) {
