@@ -9,28 +9,24 @@
 
 namespace {
 
-// Step 1: a second link to the earlier file, so that it can be put back.
-// Where none can be made (a file system without hard links, a file that the
-// system protects from links by others), the output goes without one.
-void Keep_Earlier(Output_File& o) {
-  if (o.mode != Output_File::kReplace || !o.exists) return;
+// Step 1: whether the output can be put back once in place, with a second
+// link to its earlier file made if it needs one.  Where none can be made (a
+// file system without hard links, a file that the system protects from
+// links by others), or for a copied output, it cannot.
+bool Keep_Earlier(Output_File& o) {
+  if (o.mode == Output_File::kTemporary) return false;
+  if (o.mode == Output_File::kInPlace || !o.exists) return true;
   bool shorter = false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     o.restore_name = Name_Beside(o, "earlier", shorter);
     if (System().Linkat(o.folder, o.final_name.c_str(), o.folder,
                         o.restore_name.c_str()) == 0)
-      return;
+      return true;
     o.restore_name.clear();
     if (errno == ENAMETOOLONG && !shorter) shorter = true;
-    else if (errno != EEXIST) return;
+    else if (errno != EEXIST) return false;
   }
-}
-
-// Whether the output can be put back once in place: 0 yes, 1 no, 2 no and
-// it may be cut if its copy fails.
-int Rank(const Output_File& o) {
-  if (o.mode == Output_File::kTemporary) return 2;
-  return o.mode == Output_File::kReplace && o.exists && o.restore_name.empty();
+  return false;
 }
 
 // Step 2: 0, or the errno of the failure.
@@ -51,7 +47,7 @@ int Put_In_Place(Output_File& o) {
   return 0;
 }
 
-// Step 3, for an output of rank 0 that is in place: 0, or the errno of the
+// Step 3, for the output put in place first: 0, or the errno of the
 // failure.
 int Put_Back(Output_File& o) {
   if (o.mode != Output_File::kReplace) return 0;
@@ -74,19 +70,22 @@ void Drop_Earlier(Output_File& o) {
 
 bool Replace_Outputs(Output_File& first, Output_File& second,
                      Replacement_Failure& failure) {
-  Keep_Earlier(first);
-  Keep_Earlier(second);
+  // Only the output put in place first may have to be put back: the first
+  // that can be (a second link is made for it alone), else a renamed one
+  // before a copied one.
   Output_File* order[] = {&first, &second};
-  if (Rank(second) < Rank(first)) std::swap(order[0], order[1]);
+  const bool first_back = Keep_Earlier(first);
+  const bool second_back = !first_back && Keep_Earlier(second);
+  if (second_back || (!first_back && first.mode == Output_File::kTemporary))
+    std::swap(order[0], order[1]);
   if ((failure.error = Put_In_Place(*order[0])) != 0) {
     failure.failed = order[0];
   } else if ((failure.error = Put_In_Place(*order[1])) != 0) {
     failure.failed = order[1];
-    if (Rank(*order[0]) == 0 &&
+    if ((first_back || second_back) &&
         (failure.put_back_error = Put_Back(*order[0])) != 0)
       failure.not_put_back = order[0];
   }
-  for (Output_File* o : order)
-    if (o != failure.not_put_back) Drop_Earlier(*o);
+  if (order[0] != failure.not_put_back) Drop_Earlier(*order[0]);
   return failure.failed == nullptr;
 }

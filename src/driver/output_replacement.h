@@ -1,15 +1,17 @@
 // The replacement of a run's outputs, as one small transaction: both new
 // outputs take their places, or neither does.
 //
-//   1. Keep each earlier file under a second name in its folder (a hard
-//      link, "<output>.Tremvert-earlier-XXXXXX").
+//   1. Keep the earlier file of the output to be put in place first under a
+//      second name in its folder (a hard link, "<output>.Tremvert-earlier-
+//      XXXXXX"): the catalog's, or the error log's where the catalog's
+//      cannot be linked.  The output put in place last never needs putting
+//      back.  A copied output goes last.
 //   2. Put each output in place: rename its new file over its name (the
 //      name itself is replaced, never a file that a link there leads to),
-//      or copy its temporary file into it.  Outputs that cannot be put back
-//      come last, a copied one the very last.
-//   3. On a failure, put back what was put in place: rename the second link
-//      over the name again, or remove an output that did not exist before.
-//   4. Remove the second links.
+//      or copy its temporary file into it.
+//   3. When the second fails, put back the first: rename the second link
+//      over its name again, or remove it if it did not exist before.
+//   4. Remove the second link.
 //
 // Call with the three signals held (Interruption_Guard), after everything
 // else that can fail, standard output included.

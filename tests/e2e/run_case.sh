@@ -24,7 +24,9 @@
 #   check          optional: shell commands run in the working directory after
 #                  the run, with the case directory as $1 and $PROGRAM set
 #
-# No run may leave a new file of an output behind ("*Tremvert-unfinished*").
+# No run may leave a new file of an output behind ("*Tremvert-unfinished*"),
+# a second link to an earlier output ("*Tremvert-earlier*") or its lock file
+# ("*Tremvert-lock*").
 # After a conversion of the case's arguments that ends with status 0,
 # Tremvert-check runs on the same sheet: its error lines must be the error
 # log's messages, one for one.
@@ -83,7 +85,7 @@ done
 while IFS= read -r rel; do
   [ -z "$rel" ] || [ ! -e "$work/$rel" ] || { echo "$name: $rel exists"; fail=1; }
 done < <(cat "$expect/absent" 2>/dev/null)
-left=$(find "$work" -name '*Tremvert-unfinished*')
+left=$(find "$work" -name '*Tremvert-unfinished*' -o -name '*Tremvert-earlier*' -o -name '*Tremvert-lock*')
 [ -z "$left" ] || { echo "$name: new files left behind: $left"; fail=1; }
 if [ -f "$case_dir/check" ] && ! (cd "$work" && PROGRAM=$bin bash "$case_dir/check" "$case_dir"); then
   echo "$name: check failed"; fail=1
