@@ -15,6 +15,9 @@
 #                  its arguments; $PROGRAM names the program
 #   memory         optional: a limit of virtual memory in kB (ulimit -v); the
 #                  case is skipped (status 77) in a sanitizer build
+#   unsanitized    optional: the case sets a limit (of descriptors) that a
+#                  sanitizer's run-time cannot work under; skipped (status 77)
+#                  in a sanitizer build
 #   setup          optional: shell commands run in the working directory first
 #   expect/stdout, expect/status  the exact standard output and exit status
 #   expect/stderr  optional: the exact standard error (default: empty)
@@ -37,7 +40,8 @@ case_dir=$(cd "$3" && pwd)
 name=$(basename "$case_dir")
 bin=$1
 [ "$(cat "$case_dir/program" 2>/dev/null)" = check ] && bin=$2
-if [ -f "$case_dir/memory" ] && [ -n "${TREMVERT_SANITIZED:-}" ]; then exit 77; fi
+if { [ -f "$case_dir/memory" ] || [ -f "$case_dir/unsanitized" ]; } &&
+   [ -n "${TREMVERT_SANITIZED:-}" ]; then exit 77; fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$(dirname "$0")"/mappings/* "$work/"
