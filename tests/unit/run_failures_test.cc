@@ -292,12 +292,32 @@ TEST_F(Run_Failures, LookingAtAnOutputStopsTheRunBeforeAnythingIsWritten) {
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.error.log: Too many open files\n", err);
   Expect_Earlier_Outputs();
-  Fail("open", "case.vrn.cnss", EIO);  // the earlier file
+  Fail("open", "case.vrn.cnss", EIO, 1, true);  // the earlier file
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
-  Fail("fstat", "case.vrn.cnss", EIO);
+  Fail("fstat", "case.vrn.cnss", EIO, 1, true);
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
+  Expect_Earlier_Outputs();
+  // A link put at the name between its finding and its opening: followed.
+  Fail("open", "case.vrn.cnss", ELOOP, 1, true);
+  EXPECT_EQ(0, Convert());
+  Expect_Converted();
+  Write_File("case.vrn.cnss", kEarlier_Catalog);
+  Write_File("case.error.log", kEarlier_Log);
+  // A block device (or anything but a regular file, a character device or
+  // a FIFO) is refused once opened.
+  struct Block_Device : Faulty_File_System {
+    int Fstat(int fd, struct stat* st) override {
+      const int result = Faulty_File_System::Fstat(fd, st);
+      if (names[fd] == "case.vrn.cnss") st->st_mode = S_IFBLK | 0660;
+      return result;
+    }
+  } block;
+  Use_File_System(&block);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: not a regular file\n", err);
+  Use_File_System(&faulty_);
   Expect_Earlier_Outputs();
 
   fs::remove("case.vrn.cnss");
@@ -312,6 +332,14 @@ TEST_F(Run_Failures, LookingAtAnOutputStopsTheRunBeforeAnythingIsWritten) {
   EXPECT_EQ("Tremvert: case.vrn.cnss: Cannot allocate memory\n", err);
   Expect_Earlier_Outputs();
   EXPECT_EQ(kEarlier_Catalog, Read_File("kept/real.cnss"));
+
+  // Links that lead to each other, without end.
+  fs::remove("case.vrn.cnss");
+  fs::create_symlink("loop.cnss", "case.vrn.cnss");
+  fs::create_symlink("case.vrn.cnss", "loop.cnss");
+  Fail("", "", 0);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Too many levels of symbolic links\n", err);
 }
 
 TEST_F(Run_Failures, LookingAtAnInputIsItsOpenFailure) {
@@ -659,6 +687,9 @@ TEST_F(Run_Failures, BothOutputsAreReplacedOrNeither) {
   Expect_Earlier_Outputs();
   EXPECT_EQ(unlinked_catalog, Inode("case.vrn.cnss"));
   renames.parts = {};
+  EXPECT_EQ(0, Convert());
+  Expect_Converted();
+  renames.error = EEXIST;  // every second name taken
   EXPECT_EQ(0, Convert());
   Expect_Converted();
   // Names too long for a second link's suffix get a shorter one; a second
