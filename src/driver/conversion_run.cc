@@ -262,7 +262,9 @@ void Shut_Down(Run& r) {
   // An earlier file that could not be put back is never removed: its second
   // link is taken from the output before anything may run out of memory.
   std::string kept;
-  if (f.not_put_back != nullptr) kept = std::move(f.not_put_back->restore_name);
+  if (f.not_put_back != nullptr) {
+    kept.swap(f.not_put_back->restore_name);  // leaves it empty
+  }
   Fail(r, f.failed->name, "written", f.failed->name, Reason_Of(f.error));
   if (const Output_File* o = f.not_put_back) {
     std::string reason = "could not be put back: " + Reason_Of(f.put_back_error);
