@@ -263,8 +263,12 @@ int Copy_Into_Place(Output_File& o) {
     for (ssize_t done = 0; error == 0 && done < n;) {
       const ssize_t w =
           System().Write(o.earlier, block + done, static_cast<size_t>(n - done));
-      if (w > 0) done += w;
-      else if (w == 0 || errno != EINTR) error = w == 0 ? EIO : errno;
+      if (w > 0)
+        done += w;
+      else if (w == 0)
+        error = EIO;
+      else if (errno != EINTR)
+        error = errno;
     }
     at += n;
   }

@@ -8,6 +8,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -175,10 +176,16 @@ void Write_File(const std::string& name, const std::string& text) {
   std::ofstream(name, std::ios::binary) << text;
 }
 
-int Lowest_Free_Descriptor() {
-  const int fd = dup(0);
-  close(fd);
-  return fd;
+// The descriptors open in the process, as a text: a run must leave them as
+// it found them.
+std::string Open_Descriptors() {
+  std::vector<int> fds;
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd"))
+    fds.push_back(std::stoi(entry.path().filename().string()));
+  std::sort(fds.begin(), fds.end());
+  std::string text;
+  for (int fd : fds) text += std::to_string(fd) + " ";
+  return text;
 }
 
 ino_t Inode(const char* name) {
@@ -232,14 +239,14 @@ class Run_Failures : public testing::Test {
     Open_Out_Buffer(out_buffer, out_fd, 1 << 16);
     Open_Out_Buffer(err_buffer, err_fd, 1 << 16);
     const char* argv[] = {"Tremvert", "case"};
-    const int first_free = Lowest_Free_Descriptor();
+    const std::string open_before = Open_Descriptors();
     allocations_to_failure = nth_allocation;
     const int status = program(2, argv, out_buffer, err_buffer);
     injected = nth_allocation != 0 && allocations_to_failure == 0;
     allocations_to_failure = 0;
     out = Text_Of(out_buffer);
     err = Text_Of(err_buffer);
-    EXPECT_EQ(first_free, Lowest_Free_Descriptor());  // none left open
+    EXPECT_EQ(open_before, Open_Descriptors());  // none left open
     return status;
   }
   int Convert(long nth_allocation = 0) {
