@@ -3,7 +3,7 @@
 # runs the whole test suite, and prints the share of the lines of src/ that
 # the tests run (a line counts as run when any translation unit runs it),
 # then each line that none runs.  Needs gcov (part of g++) and python3.
-# Two end-to-end cases run the program as another user, who cannot write
+# Three end-to-end cases run the program as another user, who cannot write
 # the coverage data; they fail in this build only.
 set -eu
 cd "$(dirname "$0")/.."

@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "driver/command_line.h"
 #include "records/conversion_state.h"
@@ -16,6 +17,8 @@
 #include "driver/interruption.h"
 #include "driver/mapping_files.h"
 #include "driver/output_file.h"
+#include "driver/output_lock.h"
+#include "driver/output_replacement.h"
 #include "reference/code_lookup.h"
 #include "text/escaped_text.h"
 #include "text/file_system.h"
@@ -33,19 +36,20 @@ void Write_Usage(Out_Buffer& out) {
   Put_Text(out, "-F: alternate phase format (time on the last field).\n\n");
 }
 
-std::string Could_Not(const std::string& name, const char* what) {
-  return "Error : " + name + " could not be " + what + ".";
-}
-
 // One run: its standard streams, its files and its state.  The destructor
-// closes whatever is still open and removes new files that never took their
-// output's name, whichever way the run ends (out of memory included).
+// closes whatever is still open, lets the lock go and removes new files that
+// never took their output's name, whichever way the run ends (out of memory
+// included).
 struct Run {
   Out_Buffer& out;
   Out_Buffer& err;
   Input_File inst, stat, sheet;
   int sheet_failed = 0;  // errno of the sheet's open
   Output_File log, catalog;
+  Output_Lock lock;
+  // Standard output and error are known to be none of the run's files
+  // (checked), or one is and the run was refused for it (refused).
+  bool streams_checked = false, streams_refused = false;
   Conversion_State state;
   Mapping_Tables maps;
   int status = 0;
@@ -55,22 +59,12 @@ struct Run {
     stat.name = kStation_Mapping;
   }
   ~Run() {
-    for (Output_File* o : {&catalog, &log}) {
-      Close_Output(*o);
-      Discard_Output(*o);
-    }
+    for (Output_File* o : {&catalog, &log}) Close_Output(*o);
+    Unlock_Outputs(lock);
+    for (Output_File* o : {&catalog, &log}) Discard_Output(*o);
     for (Input_File* f : {&sheet, &stat, &inst}) Close_Input(*f);
   }
 };
-
-// A failure: the program's message on standard output, its line on standard
-// error, and status 1.
-void Fail(Run& r, const std::string& message, std::string_view file,
-          std::string_view reason) {
-  Put_Text(r.out, message);
-  Report_Fatal(r.out, r.err, kProgram, file, reason);
-  r.status = 1;
-}
 
 // The first of the files that is the same file as `file`, or nullptr.
 const std::string* Same_As(const File_Identity& file,
@@ -83,59 +77,70 @@ const std::string* Same_As(const File_Identity& file,
   return nullptr;
 }
 
-// Looks at an output: where its links lead, and that it is none of the files
-// that the run reads (nor the other output).
-bool Prepare(Run& r, Output_File& o, const Output_File* other) {
-  std::string reason;
-  if (!Prepare_Output(o, &reason)) {
-    Fail(r, Could_Not(o.name, "opened"), o.name, reason);
-    return false;
-  }
-  if (const std::string* same =
-          Same_As(o.identity, {&r.sheet, &r.inst, &r.stat}, other)) {
-    Fail(r, Could_Not(o.name, "opened"), o.name, "is the same file as " + *same);
-    return false;
-  }
-  return true;
+// The run's file that the standard stream on `fd` is, or nullptr.
+const std::string* Run_File_Of(const Run& r, int fd) {
+  struct stat st;
+  if (fd < 0 || System().Fstat(fd, &st) != 0) return nullptr;
+  const File_Identity id = Identity_Of_Status(st);
+  const std::string* same = Same_As(id, {&r.sheet, &r.inst, &r.stat}, &r.log);
+  return same != nullptr || !Same_File(id, r.catalog.identity)
+             ? same
+             : &r.catalog.name;
 }
 
-// Standard output or standard error that is one of the run's files: written
-// to, it would overwrite the catalog or feed the sheet that is being read.
-bool Check_Standard_Streams(Run& r) {
-  struct Stream {
-    Out_Buffer& buffer;
-    const char* name;
-    Out_Buffer& other;
-  } const streams[] = {{r.out, "standard output", r.err},
-                       {r.err, "standard error", r.out}};
-  for (const Stream& s : streams) {
-    struct stat st;
-    if (s.buffer.fd < 0 || System().Fstat(s.buffer.fd, &st) != 0) continue;
-    const std::string* same = Same_As(Identity_Of_Status(st),
-                                      {&r.sheet, &r.inst, &r.stat}, &r.log);
-    if (same == nullptr && Same_File(Identity_Of_Status(st), r.catalog.identity))
-      same = &r.catalog.name;
-    if (same == nullptr) continue;
-    // The line goes to the other stream, which is not the culprit.
-    Report_Fatal(r.out, s.other, kProgram, s.name, "is the same file as " + *same);
-    r.status = 1;
-    return false;
-  }
-  return true;
+// Standard output or standard error that is one of the run's files (of those
+// known so far): written to, it would overwrite an output or feed the sheet
+// that is being read.  The refusal is said on the other stream, which is not
+// the culprit; with both streams culprits, it is said nowhere.  False, with
+// the status set, when the run is refused.
+bool Standard_Streams_Clear(Run& r) {
+  if (r.streams_checked) return true;
+  if (r.streams_refused) return false;
+  const std::string* out_file = Run_File_Of(r, r.out.fd);
+  const std::string* err_file = Run_File_Of(r, r.err.fd);
+  if (out_file == nullptr && err_file == nullptr) return true;
+  r.streams_refused = true;
+  r.status = 1;
+  if (out_file != nullptr && err_file != nullptr) return false;
+  Out_Buffer nothing;  // nothing goes to the culprit, not even what it holds
+  if (out_file != nullptr)
+    Report_Fatal(nothing, r.err, kProgram, "standard output",
+                 "is the same file as " + *out_file);
+  else
+    Report_Fatal(nothing, r.out, kProgram, "standard error",
+                 "is the same file as " + *err_file);
+  return false;
 }
 
-// Opens the mapping files and the sheet, and makes the new files of the
-// outputs, once it is sure that neither output is an input or the other
-// output, and that standard output and error are none of them.  False, with
-// the failure reported, when the run cannot start.
+// A failure: "Error : <subject> could not be <what>." on standard output,
+// its line on standard error, and status 1; unless a standard stream is one
+// of the run's files, which is then reported instead.
+void Fail(Run& r, std::string_view subject, const char* what,
+          std::string_view file, std::string_view reason) {
+  if (!Standard_Streams_Clear(r)) return;
+  Put_Text(r.out, "Error : ");
+  Put_Escaped(r.out, subject);
+  Put_Text(r.out, " could not be ");
+  Put_Text(r.out, what);
+  Put_Text(r.out, ".");
+  Report_Fatal(r.out, r.err, kProgram, file, reason);
+  r.status = 1;
+}
+
+// Opens the mapping files and the sheet, then makes the outputs ready to be
+// written, in order: finds each (its folder and final name), takes their
+// lock, opens their earlier files, checks that neither is an input or the
+// other output and that standard output and error are none of these, and
+// only then makes the new files.  False, with the failure reported, when the
+// run cannot start; nothing has been written then.
 bool Start_Up(Run& r) {
   std::string reason;
   if (!Open_Mapping_File(r.inst, &reason)) {
-    Fail(r, "Error : Instrument file could not be opened.", r.inst.name, reason);
+    Fail(r, "Instrument file", "opened", r.inst.name, reason);
     return false;
   }
   if (!Open_Mapping_File(r.stat, &reason)) {
-    Fail(r, "Error : Station file could not be opened.", r.stat.name, reason);
+    Fail(r, "Station file", "opened", r.stat.name, reason);
     return false;
   }
   // The sheet is opened now, so that each file is looked at once; a failure
@@ -148,13 +153,34 @@ bool Start_Up(Run& r) {
   } else {
     r.sheet.identity = Identity_Of_Status(st);
   }
-  if (!Prepare(r, r.log, nullptr) || !Prepare(r, r.catalog, &r.log) ||
-      !Check_Standard_Streams(r))
+  for (Output_File* o : {&r.log, &r.catalog}) {
+    if (!Find_Output(*o, &reason)) {
+      Fail(r, o->name, "opened", o->name, reason);
+      return false;
+    }
+  }
+  if (const Output_File* o = Lock_Outputs(r.lock, r.catalog, r.log, &reason)) {
+    Fail(r, o->name, "opened", o->name, reason);
     return false;
+  }
+  for (auto [o, other] : {std::pair{&r.log, (const Output_File*)nullptr},
+                          std::pair{&r.catalog, (const Output_File*)&r.log}}) {
+    if (!Open_Earlier(*o, &reason)) {
+      Fail(r, o->name, "opened", o->name, reason);
+      return false;
+    }
+    if (const std::string* same =
+            Same_As(o->identity, {&r.sheet, &r.inst, &r.stat}, other)) {
+      Fail(r, o->name, "opened", o->name, "is the same file as " + *same);
+      return false;
+    }
+  }
+  if (!Standard_Streams_Clear(r)) return false;
+  r.streams_checked = true;
   for (auto [o, capacity] : {std::pair{&r.log, kLog_Buffer},
                              std::pair{&r.catalog, kCatalog_Buffer}}) {
-    if (!Open_Output(*o, capacity, &reason)) {
-      Fail(r, Could_Not(o->name, "opened"), o->name, reason);
+    if (!Make_Output(*o, capacity, &reason)) {
+      Fail(r, o->name, "opened", o->name, reason);
       return false;
     }
   }
@@ -191,24 +217,25 @@ Loop_End Convert_Lines(Run& r) {
 // reported and sets the status to 1.
 void Convert_Sheet(Run& r) {
   if (r.sheet.fd < 0) {
-    Fail(r, Could_Not(r.sheet.name, "opened"), r.sheet.name,
-         Reason_Of(r.sheet_failed));
+    Fail(r, r.sheet.name, "opened", r.sheet.name, Reason_Of(r.sheet_failed));
     return;
   }
   std::string reason;
   if (const char* mapping = Load_Mapping_Files(r.inst, r.stat, r.maps, &reason)) {
-    const char* label = mapping == r.inst.name ? "Instrument" : "Station";
-    Fail(r, Could_Not(std::string(label) + " file", "read"), mapping, reason);
+    Fail(r, mapping == r.inst.name ? "Instrument file" : "Station file", "read",
+         mapping, reason);
     return;
   }
   const Loop_End end = Convert_Lines(r);
   if (end.read_error != 0 || end.out_of_memory)
-    Fail(r, Could_Not(r.sheet.name, "read"), r.sheet.name,
+    Fail(r, r.sheet.name, "read", r.sheet.name,
          end.out_of_memory ? "out of memory" : Reason_Of(end.read_error));
 }
 
-// Closes the outputs, reports a failed write of either, and puts both in
-// place when the run succeeded.
+// Closes the outputs and reports a failed write of either.  When the run
+// succeeded, writes out standard output (the banner and the closing line
+// ends), and only then, if that worked, puts both outputs in place: nothing
+// that can fail comes after.
 void Shut_Down(Run& r) {
   Close_Input(r.sheet);
   Put_Text(r.out, "\n\n");
@@ -218,20 +245,32 @@ void Shut_Down(Run& r) {
   Close_Input(r.stat);
   Close_Input(r.inst);
   if (log_failed != 0)
-    Fail(r, Could_Not(r.log.name, "written"), r.log.name, Reason_Of(log_failed));
+    Fail(r, r.log.name, "written", r.log.name, Reason_Of(log_failed));
   if (catalog_failed != 0)
-    Fail(r, Could_Not(r.catalog.name, "written"), r.catalog.name,
+    Fail(r, r.catalog.name, "written", r.catalog.name,
          Reason_Of(catalog_failed));
   if (r.status != 0) return;  // the destructor removes the new files
-  Interruption_Guard guard;
-  for (Output_File* o : {&r.catalog, &r.log}) {
-    std::string reason;
-    if (!Replace_Output(*o, &reason)) {
-      Fail(r, Could_Not(o->name, "written"), o->name, reason);
-      return;
-    }
+  if (!Flush_Output(r.out, r.err, kProgram)) {
+    r.status = 1;
+    return;
   }
+  Interruption_Guard guard;
+  Replacement_Failure f;
+  const bool replaced = Replace_Outputs(r.catalog, r.log, f);
   Drop_Held_Interruptions();
+  if (replaced) return;
+  // An earlier file that could not be put back is never removed: its second
+  // link is taken from the output before anything may run out of memory.
+  std::string kept;
+  if (f.not_put_back != nullptr) {
+    kept.swap(f.not_put_back->restore_name);  // leaves it empty
+  }
+  Fail(r, f.failed->name, "written", f.failed->name, Reason_Of(f.error));
+  if (const Output_File* o = f.not_put_back) {
+    std::string reason = "could not be put back: " + Reason_Of(f.put_back_error);
+    if (!kept.empty()) reason += "; the earlier file is kept as " + o->folder_path + kept;
+    Fail(r, o->name, "written", o->name, reason);
+  }
 }
 
 int Convert(const Command_Line& c, Out_Buffer& out, Out_Buffer& err) {
@@ -239,9 +278,9 @@ int Convert(const Command_Line& c, Out_Buffer& out, Out_Buffer& err) {
   r.state.F_Flag = c.F_Flag;
   r.sheet.name = c.base + ".sheet";
   r.log.name = c.base + ".error.log";
-  r.log.slot = 0;
+  r.log.slot = kLog_Slot;
   r.catalog.name = c.base + ".vrn.cnss";
-  r.catalog.slot = 1;
+  r.catalog.slot = kCatalog_Slot;
   if (!c.taken_as_F.empty()) {
     Put_Text(err, kProgram);
     Put_Text(err, ": the second argument \"");
@@ -252,7 +291,7 @@ int Convert(const Command_Line& c, Out_Buffer& out, Out_Buffer& err) {
   if (!Start_Up(r)) return r.status;
   Put_Text(r.catalog.out, "$fmt cnss-catalog-ver-1.0.1\n");
   Put_Text(out, "\n Converting to CNSS format --- ");
-  Put_Text(out, c.base);
+  Put_Escaped(out, c.base);
   Put_Text(out, ".sheet\n\n");
   Convert_Sheet(r);
   Shut_Down(r);
@@ -284,5 +323,6 @@ int Run_Conversion(int argc, const char* const* argv, Out_Buffer& out,
         status = 1;
       }
   }
-  return Flush_Output(out, err, kProgram) ? status : 1;
+  // A standard output that failed has been reported already.
+  return out.failed == 0 && Flush_Output(out, err, kProgram) ? status : 1;
 }

@@ -12,16 +12,14 @@ File_Identity Identity_Of_Status(const struct stat& st) {
   return id;
 }
 
-File_Identity Identity_Of_New(const std::string& path) {
-  const std::string directory = Directory_Of(path);
+File_Identity Identity_Of_New(int folder, const std::string& name) {
   struct stat st;
   File_Identity id;
-  if (System().Stat(directory.empty() ? "." : directory.c_str(), &st) != 0)
-    return id;
+  if (System().Fstat(folder, &st) != 0) return id;
   id.kind = File_Identity::kNew;
   id.device = st.st_dev;
   id.inode = st.st_ino;
-  id.name = Name_Of(path);
+  id.name = name;
   return id;
 }
 

@@ -24,9 +24,9 @@ struct File_Identity {
 // The identity of an existing file from its status.
 File_Identity Identity_Of_Status(const struct stat& st);
 
-// The identity of a file that does not exist yet: its directory's and its
-// name.  kNone when the directory cannot be looked at.
-File_Identity Identity_Of_New(const std::string& path);
+// The identity of a file that does not exist yet: that of the folder open on
+// `folder`, and its name there.  kNone when the folder cannot be looked at.
+File_Identity Identity_Of_New(int folder, const std::string& name);
 
 bool Same_File(const File_Identity& a, const File_Identity& b);
 

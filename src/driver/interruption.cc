@@ -1,6 +1,7 @@
 // Interruptions.  See the header.
 #include "driver/interruption.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -9,10 +10,13 @@
 
 namespace {
 
-constexpr int kSlots = 2;
-// The handler reads these; each slot's text is written only while the
-// signals are held back.  PATH_MAX-sized, so no allocation is involved.
-char new_files[kSlots][4096];
+constexpr int kSlots = 3;
+// The handler reads these; each slot is written only while the signals are
+// held back.  NAME_MAX-sized, so no allocation is involved.
+struct Registered {
+  int folder;
+  char name[256];
+} new_files[kSlots];
 const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void Handle_Interruption(int signal_number) {
@@ -62,13 +66,14 @@ void Drop_Held_Interruptions() {
   }
 }
 
-void Register_New_File(int slot, const std::string& path) {
-  // A file that was made has a name shorter than PATH_MAX.
-  assert(slot >= 0 && slot < kSlots && path.size() < sizeof new_files[slot]);
-  std::memcpy(new_files[slot], path.c_str(), path.size() + 1);
+void Register_New_File(int slot, int folder, const std::string& name) {
+  // A file that was made has a name shorter than NAME_MAX.
+  assert(slot >= 0 && slot < kSlots && name.size() < sizeof new_files[slot].name);
+  new_files[slot].folder = folder;
+  std::memcpy(new_files[slot].name, name.c_str(), name.size() + 1);
 }
 
 void Remove_New_Files() {
-  for (char* path : new_files)
-    if (path[0] != '\0') unlink(path);
+  for (const Registered& file : new_files)
+    if (file.name[0] != '\0') unlinkat(file.folder, file.name, 0);
 }

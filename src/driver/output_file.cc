@@ -1,13 +1,16 @@
-// Outputs replaced when the run succeeds.  See the header.
+// Outputs prepared, written and given up.  See the header.
 #include "driver/output_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 
 #include "driver/fatal_failure.h"
+#include "driver/file_attributes.h"
 #include "driver/interruption.h"
 #include "text/file_system.h"
 
@@ -15,13 +18,115 @@ namespace {
 
 constexpr int kMost_Links = 40;  // as the system follows them
 
-// The name that a chain of symbolic links leads to, read link by link, so
-// that a link that leads nowhere yet is known by the name it will create.
-bool Read_Links(std::string& path, std::string* err) {
-  struct stat st;
+// Six characters that make a file's name unlikely to be taken.
+std::string Unique_Suffix() {
+  static std::atomic<unsigned long long> counter{0};
+  unsigned long long x =
+      static_cast<unsigned long long>(
+          std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<unsigned long long>(getpid()) << 32) ^
+      (++counter * 0x9E3779B97F4A7C15ull);
+  static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string suffix(6, '0');
+  for (char& c : suffix) {
+    x = x * 6364136223846793005ull + 1442695040888963407ull;
+    c = kDigits[(x >> 33) % 36];
+  }
+  return suffix;
+}
+
+void Close_Descriptor(int& fd) {
+  if (fd >= 0) System().Close(fd);
+  fd = -1;
+}
+
+// Makes the new file in the output's folder; -1, with errno set, when it
+// cannot be made.  It is registered before anything else can happen, so
+// that an interruption removes it; its name says what it is, in case a run
+// killed outright leaves it behind.
+int Make_New_File(Output_File& o) {
+  Interruption_Guard guard;
+  bool shorter = false;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    o.new_name = Name_Beside(o, "unfinished", shorter);
+    // An earlier file's access is given to the new one once it is made; until
+    // then, only its owner may open it.
+    const int fd = System().Openat(
+        o.folder, o.new_name.c_str(),
+        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+        o.exists ? 0600 : 0666);
+    if (fd >= 0) {
+      Register_New_File(o.slot, o.folder, o.new_name);
+      return fd;
+    }
+    const int error = errno;
+    o.new_name.clear();
+    if (error == ENAMETOOLONG && !shorter) {
+      shorter = true;  // a final name too long to take more
+      continue;
+    }
+    if (error != EEXIST) return errno = error, -1;
+  }
+  return errno = EEXIST, -1;
+}
+
+// Makes a file in the system's temporary folder that no name leads to, so
+// that nothing is left behind whichever way the run ends; -1, with errno
+// set, when none can be made.  Only its owner may read it.
+int Make_Temporary_File() {
+  const char* folder_path = std::getenv("TMPDIR");
+  if (folder_path == nullptr || folder_path[0] == '\0') folder_path = "/tmp";
+  int fd = System().Open(folder_path, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) return fd;
+  // A file system without nameless files: a named one, whose name goes at
+  // once.
+  int folder = System().Open(folder_path, O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
+  if (folder < 0) return -1;
+  Interruption_Guard guard;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = "Tremvert-unfinished-" + Unique_Suffix();
+    fd = System().Openat(folder, name.c_str(),
+                         O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                         0600);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd >= 0 && System().Unlinkat(folder, name.c_str()) != 0) {
+      const int error = errno;
+      Close_Descriptor(fd);
+      errno = error;
+    }
+    break;
+  }
+  const int error = errno;
+  Close_Descriptor(folder);
+  errno = error;
+  return fd;
+}
+
+}  // namespace
+
+std::string Name_Beside(const Output_File& o, const char* what, bool shorter) {
+  std::string name = shorter ? std::string() : o.final_name + ".";
+  return name + "Tremvert-" + what + "-" + Unique_Suffix();
+}
+
+bool Find_Output(Output_File& o, std::string* err) {
+  Close_Descriptor(o.folder);
+  const std::string first = Directory_Of(o.name);
+  int folder = System().Open(first.empty() ? "." : first.c_str(),
+                             O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
+  std::string final_name = Name_Of(o.name);
+  o.folder_path = first;
   for (int links = 0;; ++links) {
-    if (System().Lstat(path.c_str(), &st) != 0) {
-      if (errno == ENOENT) return true;
+    if (folder < 0) {
+      *err = Reason_Of(errno);
+      return false;
+    }
+    o.folder = folder;
+    o.final_name = final_name.empty() ? "." : final_name;
+    struct stat st;
+    if (System().Fstatat(folder, o.final_name.c_str(), &st,
+                         AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno == ENOENT) return true;  // made at this name
       *err = Reason_Of(errno);
       return false;
     }
@@ -33,186 +138,155 @@ bool Read_Links(std::string& path, std::string* err) {
     // The text of a link is shorter than PATH_MAX (4096) on the systems this
     // runs on; a longer one is cut, and then leads nowhere.
     char link[4096];
-    const ssize_t n = System().Readlink(path.c_str(), link, sizeof link);
+    const ssize_t n =
+        System().Readlinkat(folder, o.final_name.c_str(), link, sizeof link);
     if (n < 0) {
+      if (errno == EINVAL) continue;  // no longer a link: looked at again
       *err = Reason_Of(errno);
       return false;
     }
     const std::string text(link, static_cast<size_t>(n));
-    path = text.starts_with('/') ? text : Directory_Of(path) + text;
+    const std::string next = Directory_Of(text);
+    final_name = Name_Of(text);
+    if (next.empty()) continue;  // a name in the same folder
+    o.folder_path = next.starts_with('/') ? next : o.folder_path + next;
+    // Each folder is opened relative to the one the link is in: no path is
+    // ever put together, so none grows too long.
+    folder = next.starts_with('/')
+                 ? System().Open(next.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0)
+                 : System().Openat(o.folder, next.c_str(),
+                                   O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
+    const int error = errno;
+    Close_Descriptor(o.folder);
+    errno = error;
   }
 }
 
-// Six characters that make a new file's name unlikely to be taken.
-std::string Unique_Suffix() {
-  static unsigned long long counter = 0;
-  unsigned long long x =
-      static_cast<unsigned long long>(
-          std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      (static_cast<unsigned long long>(getpid()) << 32) ^ (++counter * 0x9E3779B97F4A7C15ull);
-  static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-  std::string suffix(6, '0');
-  for (char& c : suffix) {
-    x = x * 6364136223846793005ull + 1442695040888963407ull;
-    c = kDigits[(x >> 33) % 36];
+bool Open_Earlier(Output_File& o, std::string* err) {
+  for (int tries = 0;; ++tries) {
+    // Not following a link, and without blocking on a FIFO that nobody
+    // reads.  Opening a file for writing changes nothing in it, and tells
+    // whether the user may write it, as an output must be.
+    o.earlier = System().Openat(
+        o.folder, o.final_name.c_str(),
+        O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+    if (o.earlier >= 0) break;
+    const int error = errno;
+    if (error == ENOENT) {  // made at this name
+      o.identity = Identity_Of_New(o.folder, o.final_name);
+      return true;
+    }
+    if (error == ELOOP && tries < kMost_Links) {
+      // A link was put at the name since it was looked at: followed again.
+      if (!Find_Output(o, err)) return false;
+      continue;
+    }
+    struct stat st {};
+    System().Fstatat(o.folder, o.final_name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    if (error == ENXIO && S_ISFIFO(st.st_mode))
+      *err = "a FIFO that nobody reads";
+    else if (error == EISDIR || (error == ENXIO && S_ISSOCK(st.st_mode)))
+      *err = "not a regular file";
+    else
+      *err = Reason_Of(error);
+    return false;
   }
-  return suffix;
-}
-
-// Makes the new file beside the target, with the permission bits of the
-// file it will replace; -1 when no new file can be made there.  The file's
-// name says what it is, in case a run killed outright leaves it behind.
-int Make_New_File(Output_File& o) {
-  Interruption_Guard guard;
-  const std::string directory = Directory_Of(o.target);
-  std::string prefix = directory + Name_Of(o.target) + ".Tremvert-unfinished-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    // Named in full before it exists, so that nothing is left to allocate
-    // between its making and its registering.
-    std::string& path = o.new_file;
-    path = prefix + Unique_Suffix();
-    const int fd =
-        System().Open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      path.clear();
-      if (errno == ENAMETOOLONG && prefix.size() > directory.size() + 20) {
-        prefix = directory + "Tremvert-unfinished-";  // a shorter name
-        continue;
-      }
-      if (errno == EEXIST) continue;
-      return -1;
-    }
-    if (o.exists) {
-      // The owner cannot always be kept (only root may give a file away);
-      // the permission bits can.
-      if (o.status.st_uid != geteuid() || o.status.st_gid != getegid())
-        System().Fchown(fd, o.status.st_uid, o.status.st_gid);
-      if (System().Fchmod(fd, o.status.st_mode & 07777) != 0) {
-        System().Close(fd);
-        System().Unlink(path.c_str());
-        path.clear();
-        return -1;
-      }
-    }
-    Register_New_File(o.slot, path);
-    return fd;
-  }
-  return -1;
-}
-
-// Opens the target itself, to be written in place.
-int Open_In_Place(Output_File& o, std::string* err) {
-  const char* target = o.target.c_str();
-  int fd;
-  if (o.exists && S_ISFIFO(o.status.st_mode)) {
-    // Only when a reader is there: written with nobody reading, a FIFO would
-    // hold the catalog until it blocked.
-    fd = System().Open(target, O_WRONLY | O_NONBLOCK | O_CLOEXEC, 0);
-    if (fd < 0) {
-      *err = errno == ENXIO ? "a FIFO that nobody reads" : Reason_Of(errno);
-      return -1;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
-  }
-  fd = System().Open(target, O_WRONLY | O_CLOEXEC | (o.exists ? 0 : O_CREAT),
-                     0666);
-  if (fd < 0) *err = Reason_Of(errno);
-  return fd;
-}
-
-}  // namespace
-
-bool Prepare_Output(Output_File& o, std::string* err) {
-  o.target = o.name;
-  if (System().Stat(o.name.c_str(), &o.status) != 0) {
-    if (errno != ENOENT) {
-      *err = Reason_Of(errno);
-      return false;
-    }
-    // Nothing there yet, or a link that leads nowhere yet: the file will be
-    // made where the links lead.
-    o.exists = false;
-    if (!Read_Links(o.target, err)) return false;
-    o.identity = Identity_Of_New(o.target);
-    return true;
+  if (System().Fstat(o.earlier, &o.status) != 0) {
+    *err = Reason_Of(errno);
+    return false;
   }
   o.exists = true;
   o.identity = Identity_Of_Status(o.status);
   const mode_t type = o.status.st_mode;
-  if (S_ISCHR(type) || S_ISFIFO(type)) {  // written in place, by its name
-    o.in_place = true;
+  if (S_ISCHR(type) || S_ISFIFO(type)) {
+    o.mode = Output_File::kInPlace;
+    fcntl(o.earlier, F_SETFL, fcntl(o.earlier, F_GETFL) & ~O_NONBLOCK);
     return true;
   }
   if (!S_ISREG(type)) {
     *err = "not a regular file";
     return false;
   }
-  // A regular file is replaced where its links lead.  Should they be read to
-  // another file than the system reached (a link of /proc, or one changed
-  // meanwhile), it is written in place instead.
-  std::string target = o.name;
-  if (!Read_Links(target, err)) return false;
-  struct stat st;
-  if (System().Stat(target.c_str(), &st) == 0 &&
-      st.st_dev == o.status.st_dev && st.st_ino == o.status.st_ino)
-    o.target = target;
-  else
-    o.in_place = true;
   return true;
 }
 
-bool Open_Output(Output_File& o, size_t capacity, std::string* err) {
+bool Make_Output(Output_File& o, size_t capacity, std::string* err) {
   Open_Out_Buffer(o.out, -1, capacity);
-  int fd = -1;
-  if (o.exists && !S_ISREG(o.status.st_mode)) {
-    fd = Open_In_Place(o, err);
-  } else if (!o.exists) {
-    fd = Make_New_File(o);
-    if (fd < 0) fd = Open_In_Place(o, err);  // its failure says why
-  } else {
-    // An existing file must be one the user may write, as when it is written
-    // in place; opening it for writing changes nothing in it.
-    const int here = Open_In_Place(o, err);
-    if (here < 0) return false;
-    fd = o.in_place ? -1 : Make_New_File(o);
-    if (fd >= 0) {
-      System().Close(here);
-    } else if (System().Ftruncate(here, 0) == 0) {
-      fd = here;  // no new file beside it: written in place, emptied first
-    } else {
-      *err = Reason_Of(errno);
-      System().Close(here);
-    }
+  if (o.mode == Output_File::kInPlace) {
+    std::swap(o.out.fd, o.earlier);
+    return true;
   }
-  o.out.fd = fd;
-  return fd >= 0;
+  o.out.fd = Make_New_File(o);
+  if (o.out.fd < 0) {
+    // Only a folder that refuses a new file (and only beside an earlier file
+    // that the user may write) sends the output elsewhere; any other failure
+    // ends the run.
+    const int error = errno;
+    if (!o.exists || (error != EACCES && error != EPERM && error != EROFS)) {
+      *err = Reason_Of(error);
+      return false;
+    }
+    o.mode = Output_File::kTemporary;
+    o.out.fd = Make_Temporary_File();
+    if (o.out.fd < 0) {
+      *err = Reason_Of(errno);
+      return false;
+    }
+    return true;  // the earlier file keeps its own access
+  }
+  if (!o.exists) return true;
+  if (!Copy_Attributes(o.earlier, o.out.fd, o.status, err)) return false;
+  Close_Descriptor(o.earlier);  // no longer needed: only its name is
+  return true;
 }
 
 int Close_Output(Output_File& o) {
   if (o.out.fd < 0) return 0;
   Flush_Out(o.out);
+  if (o.mode == Output_File::kTemporary) return o.out.failed;  // copied later
   if (System().Close(o.out.fd) != 0 && o.out.failed == 0)
     o.out.failed = errno != 0 ? errno : EIO;
   o.out.fd = -1;
   return o.out.failed;
 }
 
-bool Replace_Output(Output_File& o, std::string* err) {
-  if (o.new_file.empty()) return true;  // written in place
-  if (System().Rename(o.new_file.c_str(), o.target.c_str()) != 0) {
-    *err = Reason_Of(errno);
-    return false;
+int Copy_Into_Place(Output_File& o) {
+  int error = System().Ftruncate(o.earlier, 0) == 0 ? 0 : errno;
+  char block[1 << 16];
+  for (off_t at = 0; error == 0;) {
+    const ssize_t n = System().Pread(o.out.fd, block, sizeof block, at);
+    if (n <= 0) {
+      if (n < 0 && errno != EINTR) error = errno;
+      if (n < 0) continue;
+      break;
+    }
+    for (ssize_t done = 0; error == 0 && done < n;) {
+      const ssize_t w =
+          System().Write(o.earlier, block + done, static_cast<size_t>(n - done));
+      if (w > 0)
+        done += w;
+      else if (w == 0)
+        error = EIO;
+      else if (errno != EINTR)
+        error = errno;
+    }
+    at += n;
   }
-  Register_New_File(o.slot, "");
-  o.new_file.clear();
-  return true;
+  if (System().Close(o.earlier) != 0 && error == 0) error = errno;
+  o.earlier = -1;
+  Close_Descriptor(o.out.fd);
+  return error;
 }
 
 void Discard_Output(Output_File& o) {
-  if (o.new_file.empty()) return;
-  Interruption_Guard guard;
-  System().Unlink(o.new_file.c_str());
-  Register_New_File(o.slot, "");
-  o.new_file.clear();
+  Close_Descriptor(o.out.fd);
+  if (!o.new_name.empty()) {
+    Interruption_Guard guard;
+    System().Unlinkat(o.folder, o.new_name.c_str());
+    Register_New_File(o.slot, o.folder, "");
+    o.new_name.clear();
+  }
+  if (!o.restore_name.empty()) System().Unlinkat(o.folder, o.restore_name.c_str());
+  Close_Descriptor(o.earlier);
+  Close_Descriptor(o.folder);
 }

@@ -12,19 +12,33 @@
 struct File_System {
   virtual ~File_System() = default;
   // Each is the system call of the same name: -1 with errno set on failure.
+  // Names are relative to a folder's descriptor (or AT_FDCWD), so that a
+  // folder is looked up once, however long its path, and cannot be swapped
+  // under a run.
   virtual int Open(const char* path, int flags, mode_t mode);
+  virtual int Openat(int folder, const char* name, int flags, mode_t mode);
   virtual ssize_t Read(int fd, void* data, size_t size);
   virtual ssize_t Write(int fd, const void* data, size_t size);
+  virtual ssize_t Pread(int fd, void* data, size_t size, off_t offset);
   virtual int Close(int fd);
-  virtual int Stat(const char* path, struct stat* st);
-  virtual int Lstat(const char* path, struct stat* st);
   virtual int Fstat(int fd, struct stat* st);
-  virtual ssize_t Readlink(const char* path, char* text, size_t size);
-  virtual int Rename(const char* from, const char* to);
-  virtual int Unlink(const char* path);
+  virtual int Fstatat(int folder, const char* name, struct stat* st, int flags);
+  virtual ssize_t Readlinkat(int folder, const char* name, char* text,
+                             size_t size);
+  virtual int Renameat(int from_folder, const char* from, int to_folder,
+                       const char* to);
+  virtual int Linkat(int from_folder, const char* from, int to_folder,
+                     const char* to);
+  virtual int Unlinkat(int folder, const char* name);
   virtual int Fchmod(int fd, mode_t mode);
   virtual int Fchown(int fd, uid_t owner, gid_t group);
   virtual int Ftruncate(int fd, off_t length);
+  virtual int Flock(int fd, int operation);
+  virtual ssize_t Flistxattr(int fd, char* list, size_t size);
+  virtual ssize_t Fgetxattr(int fd, const char* name, void* value, size_t size);
+  virtual int Fsetxattr(int fd, const char* name, const void* value,
+                        size_t size);
+  virtual int Fremovexattr(int fd, const char* name);
 };
 
 // The file system in use: the operating system's, unless a test put another

@@ -15,6 +15,9 @@
 #                  its arguments; $PROGRAM names the program
 #   memory         optional: a limit of virtual memory in kB (ulimit -v); the
 #                  case is skipped (status 77) in a sanitizer build
+#   unsanitized    optional: the case sets a limit (of descriptors) that a
+#                  sanitizer's run-time cannot work under; skipped (status 77)
+#                  in a sanitizer build
 #   setup          optional: shell commands run in the working directory first
 #   may_skip       optional: the command's exit status 77 skips the case (a
 #                  resource it needs, such as a cluster, cannot be had); its
@@ -27,7 +30,9 @@
 #   check          optional: shell commands run in the working directory after
 #                  the run, with the case directory as $1 and $PROGRAM set
 #
-# No run may leave a new file of an output behind ("*Tremvert-unfinished*").
+# No run may leave a new file of an output behind ("*Tremvert-unfinished*"),
+# a second link to an earlier output ("*Tremvert-earlier*") or its lock file
+# ("*Tremvert-lock*").
 # After a conversion of the case's arguments that ends with status 0,
 # Tremvert-check runs on the same sheet: its error lines must be the error
 # log's messages, one for one.
@@ -38,7 +43,8 @@ case_dir=$(cd "$3" && pwd)
 name=$(basename "$case_dir")
 bin=$1
 [ "$(cat "$case_dir/program" 2>/dev/null)" = check ] && bin=$2
-if [ -f "$case_dir/memory" ] && [ -n "${TREMVERT_SANITIZED:-}" ]; then exit 77; fi
+if { [ -f "$case_dir/memory" ] || [ -f "$case_dir/unsanitized" ]; } &&
+   [ -n "${TREMVERT_SANITIZED:-}" ]; then exit 77; fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$(dirname "$0")"/mappings/* "$work/"
@@ -89,7 +95,7 @@ done
 while IFS= read -r rel; do
   [ -z "$rel" ] || [ ! -e "$work/$rel" ] || { echo "$name: $rel exists"; fail=1; }
 done < <(cat "$expect/absent" 2>/dev/null)
-left=$(find "$work" -name '*Tremvert-unfinished*')
+left=$(find "$work" -name '*Tremvert-unfinished*' -o -name '*Tremvert-earlier*' -o -name '*Tremvert-lock*')
 [ -z "$left" ] || { echo "$name: new files left behind: $left"; fail=1; }
 if [ -f "$case_dir/check" ] && ! (cd "$work" && PROGRAM=$bin bash "$case_dir/check" "$case_dir"); then
   echo "$name: check failed"; fail=1

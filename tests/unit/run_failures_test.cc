@@ -5,17 +5,25 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <new>
 #include <sstream>
+#include <thread>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "check/check_run.h"
 #include "driver/conversion_run.h"
@@ -46,7 +54,8 @@ void operator delete[](void* p, size_t) noexcept { std::free(p); }
 namespace {
 
 // Fails the `nth` call (0: every call) of one kind whose file's name holds
-// `part` (is `part`, when `exact`), with `error`.
+// `part` (is `part`, when `exact`), with `error`.  Names relative to a
+// folder are seen as given.
 struct Faulty_File_System : File_System {
   std::string kind, part;
   int nth = 1, error = EIO, seen = 0;
@@ -61,14 +70,24 @@ struct Faulty_File_System : File_System {
     errno = error;
     return true;
   }
-  int Open(const char* path, int flags, mode_t mode) override {
-    if (Fails("open", path)) return -1;
-    const int fd = File_System::Open(path, flags, mode);
+  int Opened(int fd, const char* path) {
     if (fd >= 0) names[fd] = path;
     return fd;
   }
+  int Open(const char* path, int flags, mode_t mode) override {
+    if (Fails("open", path)) return -1;
+    return Opened(File_System::Open(path, flags, mode), path);
+  }
+  int Openat(int folder, const char* name, int flags, mode_t mode) override {
+    if (Fails("open", name)) return -1;
+    return Opened(File_System::Openat(folder, name, flags, mode), name);
+  }
   ssize_t Read(int fd, void* data, size_t size) override {
     return Fails("read", names[fd]) ? -1 : File_System::Read(fd, data, size);
+  }
+  ssize_t Pread(int fd, void* data, size_t size, off_t at) override {
+    return Fails("pread", names[fd]) ? -1
+                                     : File_System::Pread(fd, data, size, at);
   }
   ssize_t Write(int fd, const void* data, size_t size) override {
     if (!Fails("write", names[fd])) return File_System::Write(fd, data, size);
@@ -80,27 +99,69 @@ struct Faulty_File_System : File_System {
     const int result = File_System::Close(fd);
     return Fails("close", name) ? -1 : result;
   }
-  int Stat(const char* path, struct stat* st) override {
-    return Fails("stat", path) ? -1 : File_System::Stat(path, st);
-  }
-  int Lstat(const char* path, struct stat* st) override {
-    return Fails("lstat", path) ? -1 : File_System::Lstat(path, st);
-  }
   int Fstat(int fd, struct stat* st) override {
     return Fails("fstat", names[fd]) ? -1 : File_System::Fstat(fd, st);
   }
-  ssize_t Readlink(const char* path, char* text, size_t size) override {
-    return Fails("readlink", path) ? -1 : File_System::Readlink(path, text, size);
+  int Fstatat(int folder, const char* name, struct stat* st,
+              int flags) override {
+    return Fails("fstatat", name) ? -1
+                                  : File_System::Fstatat(folder, name, st, flags);
   }
-  int Rename(const char* from, const char* to) override {
-    return Fails("rename", to) ? -1 : File_System::Rename(from, to);
+  ssize_t Readlinkat(int folder, const char* name, char* text,
+                     size_t size) override {
+    return Fails("readlink", name)
+               ? -1
+               : File_System::Readlinkat(folder, name, text, size);
+  }
+  int Renameat(int from_folder, const char* from, int to_folder,
+               const char* to) override {
+    return Fails("rename", std::string(from) + " > " + to)
+               ? -1
+               : File_System::Renameat(from_folder, from, to_folder, to);
+  }
+  int Linkat(int from_folder, const char* from, int to_folder,
+             const char* to) override {
+    return Fails("link", from) ? -1
+                               : File_System::Linkat(from_folder, from,
+                                                     to_folder, to);
+  }
+  int Unlinkat(int folder, const char* name) override {
+    return Fails("unlink", name) ? -1 : File_System::Unlinkat(folder, name);
   }
   int Fchmod(int fd, mode_t mode) override {
     return Fails("fchmod", names[fd]) ? -1 : File_System::Fchmod(fd, mode);
   }
+  int Fchown(int fd, uid_t owner, gid_t group) override {
+    return Fails("fchown", names[fd]) ? -1
+                                      : File_System::Fchown(fd, owner, group);
+  }
   int Ftruncate(int fd, off_t length) override {
     return Fails("ftruncate", names[fd]) ? -1
                                           : File_System::Ftruncate(fd, length);
+  }
+  int Flock(int fd, int operation) override {
+    return Fails("flock", names[fd]) ? -1 : File_System::Flock(fd, operation);
+  }
+  ssize_t Flistxattr(int fd, char* list, size_t size) override {
+    return Fails("flistxattr", names[fd])
+               ? -1
+               : File_System::Flistxattr(fd, list, size);
+  }
+  ssize_t Fgetxattr(int fd, const char* name, void* value,
+                    size_t size) override {
+    return Fails("fgetxattr", name)
+               ? -1
+               : File_System::Fgetxattr(fd, name, value, size);
+  }
+  int Fsetxattr(int fd, const char* name, const void* value,
+                size_t size) override {
+    return Fails("fsetxattr", name)
+               ? -1
+               : File_System::Fsetxattr(fd, name, value, size);
+  }
+  int Fremovexattr(int fd, const char* name) override {
+    return Fails("fremovexattr", name) ? -1
+                                       : File_System::Fremovexattr(fd, name);
   }
 };
 
@@ -113,6 +174,28 @@ std::string Read_File(const std::string& name) {
 
 void Write_File(const std::string& name, const std::string& text) {
   std::ofstream(name, std::ios::binary) << text;
+}
+
+// The descriptors open in the process, as a text: a run must leave them as
+// it found them.
+std::string Open_Descriptors() {
+  std::vector<int> fds;
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd"))
+    fds.push_back(std::stoi(entry.path().filename().string()));
+  std::sort(fds.begin(), fds.end());
+  std::string text;
+  for (int fd : fds) text += std::to_string(fd) + " ";
+  return text;
+}
+
+ino_t Inode(const char* name) {
+  struct stat st;
+  return stat(name, &st) == 0 ? st.st_ino : 0;
+}
+
+mode_t Mode(const char* name) {
+  struct stat st;
+  return stat(name, &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
 constexpr const char* kEarlier_Catalog = "earlier catalog\n";
@@ -148,23 +231,22 @@ class Run_Failures : public testing::Test {
 
   // Runs the converter, or the checker, on "case", with its allocations
   // failing from the nth on; its standard output and error are kept.
+  // Standard output and error are kept in memory, or written to `out_fd`
+  // and `err_fd`.
   int Run(int (*program)(int, const char* const*, Out_Buffer&, Out_Buffer&),
-          long nth_allocation = 0) {
+          long nth_allocation = 0, int out_fd = -1, int err_fd = -1) {
     Out_Buffer out_buffer, err_buffer;
-    Open_Out_Buffer(out_buffer, -1, 1 << 16);
-    Open_Out_Buffer(err_buffer, -1, 1 << 16);
+    Open_Out_Buffer(out_buffer, out_fd, 1 << 16);
+    Open_Out_Buffer(err_buffer, err_fd, 1 << 16);
     const char* argv[] = {"Tremvert", "case"};
-    const int first_free = dup(0);  // the lowest descriptor not in use
-    close(first_free);
+    const std::string open_before = Open_Descriptors();
     allocations_to_failure = nth_allocation;
     const int status = program(2, argv, out_buffer, err_buffer);
     injected = nth_allocation != 0 && allocations_to_failure == 0;
     allocations_to_failure = 0;
     out = Text_Of(out_buffer);
     err = Text_Of(err_buffer);
-    const int after = dup(0);  // no descriptor left open by the run
-    close(after);
-    EXPECT_EQ(first_free, after);
+    EXPECT_EQ(open_before, Open_Descriptors());  // none left open
     return status;
   }
   int Convert(long nth_allocation = 0) {
@@ -208,23 +290,63 @@ class Run_Failures : public testing::Test {
 constexpr const char* kBanner = "\n Converting to CNSS format --- case.sheet\n\n";
 
 TEST_F(Run_Failures, LookingAtAnOutputStopsTheRunBeforeAnythingIsWritten) {
-  Fail("stat", "case.vrn.cnss", EIO);
+  Fail("fstatat", "case.vrn.cnss", EIO);
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Error : case.vrn.cnss could not be opened.", out);
   EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
   Expect_Earlier_Outputs();
+  Fail("open", ".", EMFILE, 1, true);  // the outputs' folder
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.error.log: Too many open files\n", err);
+  Expect_Earlier_Outputs();
+  Fail("open", "case.vrn.cnss", EIO, 1, true);  // the earlier file
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
+  Fail("fstat", "case.vrn.cnss", EIO, 1, true);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
+  Expect_Earlier_Outputs();
+  // A link put at the name between its finding and its opening: followed.
+  Fail("open", "case.vrn.cnss", ELOOP, 1, true);
+  EXPECT_EQ(0, Convert());
+  Expect_Converted();
+  Write_File("case.vrn.cnss", kEarlier_Catalog);
+  Write_File("case.error.log", kEarlier_Log);
+  // A block device (or anything but a regular file, a character device or
+  // a FIFO) is refused once opened.
+  struct Block_Device : Faulty_File_System {
+    int Fstat(int fd, struct stat* st) override {
+      const int result = Faulty_File_System::Fstat(fd, st);
+      if (names[fd] == "case.vrn.cnss") st->st_mode = S_IFBLK | 0660;
+      return result;
+    }
+  } block;
+  Use_File_System(&block);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: not a regular file\n", err);
+  Use_File_System(&faulty_);
+  Expect_Earlier_Outputs();
 
   fs::remove("case.vrn.cnss");
-  fs::create_symlink("kept.cnss", "case.vrn.cnss");
-  Write_File("kept.cnss", kEarlier_Catalog);
+  fs::create_directory("kept");
+  fs::create_symlink("kept/real.cnss", "case.vrn.cnss");
+  Write_File("kept/real.cnss", kEarlier_Catalog);
   Fail("readlink", "case.vrn.cnss", EACCES);
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.vrn.cnss: Permission denied\n", err);
-  Expect_Earlier_Outputs();
-  Fail("lstat", "case.vrn.cnss", ENOMEM);
+  Fail("open", "kept/", ENOMEM);  // the folder a link leads to
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.vrn.cnss: Cannot allocate memory\n", err);
   Expect_Earlier_Outputs();
+  EXPECT_EQ(kEarlier_Catalog, Read_File("kept/real.cnss"));
+
+  // Links that lead to each other, without end.
+  fs::remove("case.vrn.cnss");
+  fs::create_symlink("loop.cnss", "case.vrn.cnss");
+  fs::create_symlink("case.vrn.cnss", "loop.cnss");
+  Fail("", "", 0);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Too many levels of symbolic links\n", err);
 }
 
 TEST_F(Run_Failures, LookingAtAnInputIsItsOpenFailure) {
@@ -264,7 +386,7 @@ TEST_F(Run_Failures, FailedReadsAndWritesReplaceNothing) {
       {"write", "case.error.log", 0,
        "Error : case.error.log could not be written.",
        "Tremvert: case.error.log: Input/output error\n"},
-      {"rename", "case.vrn.cnss", EBUSY,
+      {"rename", "> case.vrn.cnss", EBUSY,
        "Error : case.vrn.cnss could not be written.",
        "Tremvert: case.vrn.cnss: Device or resource busy\n"},
   };
@@ -295,113 +417,523 @@ TEST_F(Run_Failures, InterruptedReadsAndWritesAreMadeAgain) {
   Expect_Converted();
 }
 
-TEST_F(Run_Failures, NoNewFileBesideAnOutputWritesItInPlace) {
-  const auto inode = [](const char* name) {
-    struct stat st;
-    return stat(name, &st) == 0 ? st.st_ino : 0;
+// A new file that cannot be made or given the earlier file's permission bits,
+// for any reason but a folder that refuses it, ends the run: no output is
+// emptied to be written in place.
+TEST_F(Run_Failures, AnyFailureToMakeANewFileEndsTheRun) {
+  const struct {
+    const char* kind;
+    int error;
+    const char* line;
+  } cases[] = {
+      {"open", ENOSPC, "Tremvert: case.error.log: No space left on device\n"},
+      {"open", EMFILE, "Tremvert: case.error.log: Too many open files\n"},
+      {"open", EDQUOT, "Tremvert: case.error.log: Disk quota exceeded\n"},
+      {"open", EEXIST, "Tremvert: case.error.log: File exists\n"},
+      {"open", ENAMETOOLONG, "Tremvert: case.error.log: File name too long\n"},
+      {"fchmod", EPERM, "Tremvert: case.error.log: Operation not permitted\n"},
+      {"fstat", EIO, "Tremvert: case.error.log: Input/output error\n"},
   };
-  const auto before = inode("case.vrn.cnss");
-  Fail("open", "Tremvert-unfinished", EACCES, 0);
-  EXPECT_EQ(0, Convert());
-  EXPECT_EQ(before, inode("case.vrn.cnss"));
-  Expect_Converted();
-
-  // New files that cannot get their permission bits, or whose names are all
-  // taken, are given up in the same way.
-  Fail("fchmod", "Tremvert-unfinished", EPERM, 0);
-  EXPECT_EQ(0, Convert());
-  EXPECT_EQ(before, inode("case.vrn.cnss"));
-  Fail("open", "Tremvert-unfinished", EEXIST, 0);
-  EXPECT_EQ(0, Convert());
-  EXPECT_EQ(before, inode("case.vrn.cnss"));
-  Expect_Converted();
-}
-
-TEST_F(Run_Failures, AnOutputThatCannotBeEmptiedInPlaceIsNotOpened) {
-  // No new file can be made, and the old one cannot be emptied.
-  struct Both : Faulty_File_System {
-    int Open(const char* path, int flags, mode_t mode) override {
-      if (std::string(path).find("Tremvert-unfinished") != std::string::npos) {
-        errno = EACCES;
-        return -1;
-      }
-      return Faulty_File_System::Open(path, flags, mode);
-    }
-  } both;
-  both.kind = "ftruncate";
-  both.part = "case.error.log";
-  Use_File_System(&both);
-  EXPECT_EQ(1, Convert());
-  EXPECT_EQ("Error : case.error.log could not be opened.", out);
-  Expect_Earlier_Outputs();
+  for (const auto& c : cases) {
+    Fail(c.kind, "Tremvert-unfinished", c.error, c.error == EIO ? 1 : 0);
+    EXPECT_EQ(1, Convert()) << c.line;
+    EXPECT_EQ("Error : case.error.log could not be opened.", out);
+    EXPECT_EQ(c.line, err);
+    Expect_Earlier_Outputs();
+  }
 }
 
 TEST_F(Run_Failures, ALongNameGetsAShorterNewFile) {
   Fail("open", "case.vrn.cnss.Tremvert-unfinished", ENAMETOOLONG, 0);
   EXPECT_EQ(0, Convert());
   Expect_Converted();
-  // A new output in a directory that cannot be looked at: nothing to compare
+  // A new output in a folder that cannot be looked at: nothing to compare
   // it with, and it is made as usual.
   fs::remove("case.vrn.cnss");
-  Fail("stat", ".", EACCES, 0, true);
+  Fail("fstat", ".", EACCES, 0, true);
   EXPECT_EQ(0, Convert());
   Expect_Converted();
 }
 
-TEST_F(Run_Failures, LinksLeadingElsewhereThanTheSystemWentAreWrittenInPlace) {
-  fs::remove("case.vrn.cnss");
-  Write_File("kept.cnss", kEarlier_Catalog);
-  fs::create_symlink("kept.cnss", "case.vrn.cnss");
-  struct stat before;
-  stat("kept.cnss", &before);
-  Fail("stat", "kept.cnss", ENOENT);  // the second look, at where it leads
-  EXPECT_EQ(0, Convert());
-  struct stat after;
-  stat("kept.cnss", &after);
-  EXPECT_EQ(before.st_ino, after.st_ino);
-  EXPECT_TRUE(fs::is_symlink("case.vrn.cnss"));
-  Expect_Converted();
-}
+// A folder that refuses a new file, beside outputs that the user may write:
+// each is written to a temporary file, copied into it once the run has
+// succeeded.
+struct Refusing_Folder : Faulty_File_System {
+  bool named_temporary = false;  // no nameless temporary files either
+  int Openat(int folder, const char* name, int flags, mode_t mode) override {
+    if ((flags & O_ACCMODE) == O_WRONLY && (flags & O_CREAT) &&
+        std::strstr(name, "Tremvert-unfinished") != nullptr)
+      return errno = EACCES, -1;
+    return Faulty_File_System::Openat(folder, name, flags, mode);
+  }
+  int Open(const char* path, int flags, mode_t mode) override {
+    if (named_temporary && (flags & O_TMPFILE) == O_TMPFILE)
+      return errno = EOPNOTSUPP, -1;
+    return Faulty_File_System::Open(path, flags, mode);
+  }
+};
 
-TEST_F(Run_Failures, EndlessLinksAreRefused) {
-  // A link that leads to a link, and so on, to no file: the system would
-  // say "no such file" only once it gives up, as the run does.
-  struct Endless : Faulty_File_System {
-    int Stat(const char* path, struct stat* st) override {
-      if (std::string(path).starts_with("case.vrn")) return errno = ENOENT, -1;
-      return File_System::Stat(path, st);
-    }
-    int Lstat(const char* path, struct stat* st) override {
-      if (std::string(path).starts_with("case.vrn")) {
-        *st = {};
-        st->st_mode = S_IFLNK | 0777;
-        return 0;
-      }
-      return File_System::Lstat(path, st);
-    }
-    ssize_t Readlink(const char*, char* text, size_t) override {
-      text[0] = 'c', text[1] = 'a', text[2] = 's', text[3] = 'e';
-      std::memcpy(text + 4, ".vrn", 4);
-      return 8;
-    }
-  } endless;
-  Use_File_System(&endless);
+TEST_F(Run_Failures, AFolderThatRefusesANewFileGetsTheOutputsCopiedInPlace) {
+  Refusing_Folder refusing;
+  Use_File_System(&refusing);
+  const ino_t before = Inode("case.vrn.cnss");
+  EXPECT_EQ(0, Convert());
+  EXPECT_EQ(before, Inode("case.vrn.cnss"));
+  Expect_Converted();
+  refusing.named_temporary = true;
+  EXPECT_EQ(0, Convert());
+  EXPECT_EQ(before, Inode("case.vrn.cnss"));
+  Expect_Converted();
+
+  // The copy fails before the output is touched, or cuts it.
+  Write_File("case.vrn.cnss", kEarlier_Catalog);
+  Write_File("case.error.log", kEarlier_Log);
+  refusing.kind = "ftruncate";
+  refusing.part = "case.vrn.cnss";
+  refusing.seen = 0;
   EXPECT_EQ(1, Convert());
-  EXPECT_EQ("Tremvert: case.vrn.cnss: Too many levels of symbolic links\n", err);
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
+  EXPECT_EQ(kEarlier_Catalog, Read_File("case.vrn.cnss"));
+  refusing.kind = "write";
+  refusing.error = ENOSPC;
+  refusing.seen = 0;
+  EXPECT_EQ(1, Convert());
+  EXPECT_NE(std::string::npos,
+            out.find("Error : case.vrn.cnss could not be written."));
+  EXPECT_EQ("Tremvert: case.vrn.cnss: No space left on device\n", err);
+  refusing.kind = "pread";
+  refusing.part = "";
+  refusing.error = EIO;
+  refusing.seen = 0;
+  EXPECT_EQ(1, Convert());
+  refusing.kind = "close";
+  refusing.part = "case.error.log";
+  refusing.seen = 0;  // the earlier file's close, after the copy
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.error.log: Input/output error\n", err);
+  // No temporary file at all.
+  refusing.kind = "open";
+  refusing.part = "Tremvert-unfinished";
+  refusing.error = ENOSPC;
+  refusing.seen = 0;
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.error.log: No space left on device\n", err);
+  refusing.kind = "open";
+  refusing.part = "/";  // the temporary folder itself
+  refusing.nth = 0;
+  EXPECT_EQ(1, Convert());
+  refusing.kind = "unlink";
+  refusing.part = "Tremvert-unfinished";
+  refusing.error = EPERM;
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.error.log: Operation not permitted\n", err);
+  // With no earlier output, nothing can be made there.
+  refusing.kind = "";
+  fs::remove("case.error.log");
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.error.log: Permission denied\n", err);
+}
+
+// An access control list as the system stores it: the owner rw, the user
+// nobody rw, the group nothing, the mask rw, others nothing.
+std::string Access_List() {
+  const struct {
+    uint16_t tag, permissions;
+    uint32_t id;
+  } entries[] = {{1, 6, ~0u}, {2, 6, 65534}, {4, 0, ~0u}, {0x10, 6, ~0u},
+                 {0x20, 0, ~0u}};
+  const uint32_t version = 2;
+  std::string text(reinterpret_cast<const char*>(&version), 4);
+  text.append(reinterpret_cast<const char*>(entries), sizeof entries);
+  return text;
+}
+
+std::string Attribute(const char* file, const char* name) {
+  char value[256];
+  const ssize_t n = getxattr(file, name, value, sizeof value);
+  return n < 0 ? std::string() : std::string(value, static_cast<size_t>(n));
+}
+
+TEST_F(Run_Failures, AReplacedOutputKeepsWhoMayReadIt) {
+  const std::string list = Access_List();
+  if (setxattr("case.vrn.cnss", "user.note", "kept", 4, 0) != 0 ||
+      setxattr("case.vrn.cnss", "system.posix_acl_access", list.data(),
+               list.size(), 0) != 0)
+    GTEST_SKIP() << "no extended attributes here";
+  EXPECT_EQ(0660, Mode("case.vrn.cnss"));  // the mask's rw
+  EXPECT_EQ(0, Convert());
+  Expect_Converted();
+  EXPECT_EQ("kept", Attribute("case.vrn.cnss", "user.note"));
+  EXPECT_EQ(list, Attribute("case.vrn.cnss", "system.posix_acl_access"));
+  EXPECT_EQ(0660, Mode("case.vrn.cnss"));
+
+  // A list that cannot be copied, or read: neither the group nor others
+  // gain what the list kept from them.  A user attribute that cannot be
+  // copied is left out.
+  for (const char* kind : {"fsetxattr", "fgetxattr", "flistxattr"}) {
+    const bool listing = kind[1] == 'l';
+    Fail(kind, listing ? "case.vrn.cnss" : "system.posix_acl_access",
+         listing ? EIO : ENOTSUP);
+    EXPECT_EQ(0, Convert()) << kind;
+    EXPECT_EQ(0600, Mode("case.vrn.cnss")) << kind;
+    setxattr("case.vrn.cnss", "system.posix_acl_access", list.data(),
+             list.size(), 0);
+    chmod("case.vrn.cnss", 0660);
+  }
+  Fail("fsetxattr", "user.note", EPERM);
+  EXPECT_EQ(0, Convert());
+  EXPECT_EQ("", Attribute("case.vrn.cnss", "user.note"));
+  EXPECT_EQ(0660, Mode("case.vrn.cnss"));
+  Fail("flistxattr", "case.vrn.cnss", ENOTSUP);  // a file system without them
+  chmod("case.error.log", 0664);
+  EXPECT_EQ(0, Convert());
+
+  // A list that the new file took from its folder's default, which the
+  // earlier file did not have, is taken off, or its bits are.
+  chmod("case.error.log", 0664);
+  Fail("fremovexattr", "system.posix_acl_access", EIO);
+  EXPECT_EQ(0, Convert());
+  EXPECT_EQ(0600, Mode("case.error.log"));
+}
+
+TEST_F(Run_Failures, AReplacedOutputKeepsItsOwnerAndGroup) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root may give a file away";
+  ASSERT_EQ(0, chown("case.vrn.cnss", 65534, 65534));
+  chmod("case.vrn.cnss", 0640);
+  EXPECT_EQ(0, Convert());
+  struct stat st;
+  stat("case.vrn.cnss", &st);
+  EXPECT_EQ(65534u, st.st_uid);
+  EXPECT_EQ(65534u, st.st_gid);
+  EXPECT_EQ(0640, Mode("case.vrn.cnss"));
+  // The owner cannot be given, the group can.
+  Fail("fchown", "Tremvert-unfinished", EPERM, 1);
+  EXPECT_EQ(0, Convert());
+  stat("case.vrn.cnss", &st);
+  EXPECT_EQ(0u, st.st_uid);
+  EXPECT_EQ(65534u, st.st_gid);
+  EXPECT_EQ(0640, Mode("case.vrn.cnss"));
+  // Neither can: the new file's group does not get the earlier group's bits.
+  chown("case.vrn.cnss", 65534, 65534);
+  Fail("fchown", "Tremvert-unfinished", EPERM, 0);
+  EXPECT_EQ(0, Convert());
+  stat("case.vrn.cnss", &st);
+  EXPECT_EQ(0u, st.st_gid);
+  EXPECT_EQ(0600, Mode("case.vrn.cnss"));
+}
+
+// Fails the renames named, by a part of "FROM > TO".
+struct Failing_Renames : Faulty_File_System {
+  std::vector<std::string> parts;
+  int Renameat(int from_folder, const char* from, int to_folder,
+               const char* to) override {
+    const std::string names = std::string(from) + " > " + to;
+    for (const std::string& part : parts)
+      if (names.find(part) != std::string::npos) return errno = EXDEV, -1;
+    return Faulty_File_System::Renameat(from_folder, from, to_folder, to);
+  }
+};
+
+TEST_F(Run_Failures, BothOutputsAreReplacedOrNeither) {
+  // The catalog is put in place first, then the error log; when the second
+  // fails, the first is put back: the very file that was there.
+  Failing_Renames renames;
+  renames.parts = {"> case.error.log"};
+  Use_File_System(&renames);
+  const ino_t catalog = Inode("case.vrn.cnss");
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ(std::string(kBanner) + "\n\nError : case.error.log could not be written.", out);
+  EXPECT_EQ("Tremvert: case.error.log: Invalid cross-device link\n", err);
   Expect_Earlier_Outputs();
+  EXPECT_EQ(catalog, Inode("case.vrn.cnss"));
+  for (const auto& entry : fs::directory_iterator("."))
+    EXPECT_EQ(std::string::npos, entry.path().string().find("Tremvert-"));
+
+  // A catalog that did not exist is removed again.
+  fs::remove("case.vrn.cnss");
+  EXPECT_EQ(1, Convert());
+  EXPECT_FALSE(fs::exists("case.vrn.cnss"));
+  renames.kind = "unlink";
+  renames.part = "case.vrn.cnss";
+  renames.exact = true;
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.error.log: Invalid cross-device link\n"
+            "Tremvert: case.vrn.cnss: could not be put back: Input/output error\n",
+            err);
+  fs::remove("case.vrn.cnss");
+  renames.kind = "";
+
+  // The put back fails too: the earlier catalog is kept, and said where.
+  Write_File("case.vrn.cnss", kEarlier_Catalog);
+  renames.parts = {"> case.error.log", "Tremvert-earlier"};
+  EXPECT_EQ(1, Convert());
+  EXPECT_NE(std::string::npos,
+            err.find("Tremvert: case.vrn.cnss: could not be put back: Invalid "
+                     "cross-device link; the earlier file is kept as "
+                     "case.vrn.cnss.Tremvert-earlier-"))
+      << err;
+  int kept = 0;
+  for (const auto& entry : fs::directory_iterator("."))
+    if (entry.path().string().find("Tremvert-earlier") != std::string::npos) {
+      EXPECT_EQ(kEarlier_Catalog, Read_File(entry.path()));
+      fs::remove(entry.path());
+      ++kept;
+    }
+  EXPECT_EQ(1, kept);
+  Write_File("case.vrn.cnss", kEarlier_Catalog);
+  const ino_t unlinked_catalog = Inode("case.vrn.cnss");
+
+  // No second link to the earlier catalog (a file system without hard
+  // links): the catalog goes last, after the error log that failed.
+  renames.parts = {"> case.error.log"};
+  renames.kind = "link";
+  renames.part = "case.vrn.cnss";
+  renames.exact = true;
+  renames.nth = 0;
+  EXPECT_EQ(1, Convert());
+  Expect_Earlier_Outputs();
+  EXPECT_EQ(unlinked_catalog, Inode("case.vrn.cnss"));
+  renames.parts = {};
+  EXPECT_EQ(0, Convert());
+  Expect_Converted();
+  renames.error = EEXIST;  // every second name taken
+  EXPECT_EQ(0, Convert());
+  Expect_Converted();
+  // Names too long for a second link's suffix get a shorter one; a second
+  // link that cannot be removed is left, holding the earlier output.
+  renames.kind = "link";
+  renames.error = ENAMETOOLONG;
+  renames.nth = 1;
+  renames.seen = 0;
+  EXPECT_EQ(0, Convert());
+  Expect_Converted();
+}
+
+TEST_F(Run_Failures, AStandardOutputThatFailsReplacesNothing) {
+  const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+  ASSERT_LE(0, full);
+  EXPECT_EQ(1, Run(Run_Conversion, 0, full));
+  EXPECT_EQ("Tremvert: standard output: No space left on device\n", err);
+  Expect_Earlier_Outputs();
+  close(full);
+}
+
+// Standard output or error that is one of the run's files is refused, and
+// nothing is written to it: the refusal goes to the other stream, or, when
+// both are the run's files, nowhere.
+TEST_F(Run_Failures, AStandardStreamThatIsARunFileIsNeverWritten) {
+  const int sheet = open("case.sheet", O_WRONLY | O_APPEND | O_CLOEXEC);
+  ASSERT_LE(0, sheet);
+  EXPECT_EQ(1, Run(Run_Conversion, 0, sheet, sheet));
+  EXPECT_EQ("", err);
+  EXPECT_EQ(kSheet, Read_File("case.sheet"));
+  EXPECT_EQ(1, Run(Run_Conversion, 0, sheet));
+  EXPECT_EQ("Tremvert: standard output: is the same file as case.sheet\n", err);
+  EXPECT_EQ(kSheet, Read_File("case.sheet"));
+  close(sheet);
+  // Even a failure met before the outputs are looked at.
+  const int mapping = open("instrument.mapping.out", O_WRONLY | O_APPEND);
+  fs::remove("station.mapping.out");
+  EXPECT_EQ(1, Run(Run_Conversion, 0, -1, mapping));
+  EXPECT_EQ("Tremvert: standard error: is the same file as instrument.mapping.out\n",
+            out);
+  EXPECT_EQ("ABC 01 BH\n", Read_File("instrument.mapping.out"));
+  close(mapping);
+  Expect_Earlier_Outputs();
+}
+
+TEST_F(Run_Failures, TheLockThatCannotBeTakenStopsTheRun) {
+  Fail("flock", "Tremvert-lock", ENOLCK);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Error : case.vrn.cnss could not be opened.", out);
+  EXPECT_EQ("Tremvert: case.vrn.cnss: No locks available\n", err);
+  Expect_Earlier_Outputs();
+  Fail("open", "Tremvert-lock", EMFILE);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Too many open files\n", err);
+  Fail("fstat", "Tremvert-lock", EIO);
+  EXPECT_EQ(1, Convert());
+  Fail("fstatat", "Tremvert-lock", EIO);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
+  Expect_Earlier_Outputs();
+  // A lock file removed by the run that held it: locked again.
+  Fail("fstatat", "Tremvert-lock", ENOENT);
+  EXPECT_EQ(0, Convert());
+  Expect_Converted();
+  // A catalog name too long for the lock's suffix.
+  Fail("open", "case.vrn.cnss.Tremvert-lock", ENAMETOOLONG);
+  EXPECT_EQ(0, Convert());
+  // A folder that refuses a lock file: the catalog itself is locked.
+  Fail("open", "Tremvert-lock", EACCES);
+  EXPECT_EQ(0, Convert());
+  Fail("flock", "case.vrn.cnss", ENOLCK, 1, true);
+  Fail("open", "Tremvert-lock", EACCES);
+  faulty_.kind = "open";
+  EXPECT_EQ(0, Convert());
+  EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
+  Expect_Converted();
+  // A catalog that is a device: the error log's folder holds the lock.
+  fs::remove("case.vrn.cnss");
+  fs::create_symlink("/dev/null", "case.vrn.cnss");
+  Fail("flock", "case.error.log.Tremvert-lock", ENOLCK);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.error.log: No locks available\n", err);
+}
+
+// Swaps the links at both outputs' names, at the nth call of the file
+// system: the catalog's from /dev/null to the sheet, the error log's to a
+// mapping file.  Whenever it comes, no input is ever written.
+struct Swapping_Links : File_System {
+  int countdown = 0;
+  void Tick() {
+    if (countdown == 0 || --countdown != 0) return;
+    for (auto [output, input] : {std::pair{"case.vrn.cnss", "case.sheet"},
+                                 std::pair{"case.error.log", "station.mapping.out"}}) {
+      fs::remove(output);
+      fs::create_symlink(input, output);
+    }
+  }
+  int Open(const char* p, int f, mode_t m) override {
+    Tick();
+    return File_System::Open(p, f, m);
+  }
+  int Openat(int d, const char* n, int f, mode_t m) override {
+    Tick();
+    return File_System::Openat(d, n, f, m);
+  }
+  int Fstat(int fd, struct stat* st) override {
+    Tick();
+    return File_System::Fstat(fd, st);
+  }
+  int Fstatat(int d, const char* n, struct stat* st, int f) override {
+    Tick();
+    return File_System::Fstatat(d, n, st, f);
+  }
+  ssize_t Readlinkat(int d, const char* n, char* t, size_t s) override {
+    Tick();
+    return File_System::Readlinkat(d, n, t, s);
+  }
+};
+
+TEST_F(Run_Failures, ALinkSwappedDuringStartUpNeverMakesAnInputWritten) {
+  Swapping_Links swapping;
+  Use_File_System(&swapping);
+  for (int nth = 1; nth < 60; ++nth) {
+    for (const char* output : {"case.vrn.cnss", "case.error.log"}) {
+      fs::remove(output);
+      fs::create_symlink("/dev/null", output);
+    }
+    swapping.countdown = nth;
+    Convert();
+    EXPECT_EQ(kSheet, Read_File("case.sheet")) << nth;
+    EXPECT_EQ("NN ABC\n", Read_File("station.mapping.out")) << nth;
+    Expect_No_New_File();
+  }
+}
+
+// Holds the first run at its second replacement (the error log's rename)
+// until a second run for the same outputs has asked for the lock, and a
+// while longer: the second run must wait for the first to end.
+struct Held_At_Second_Replacement : File_System {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::thread::id held;
+  bool reached = false, asked = false, first_done = false;
+  bool second_locked_early = false;
+  int Renameat(int from_folder, const char* from, int to_folder,
+               const char* to) override {
+    if (std::this_thread::get_id() == held &&
+        std::string(to) == "case.error.log") {
+      std::unique_lock<std::mutex> lock(mutex);
+      reached = true;
+      changed.notify_all();
+      // (Bounded, so that a run that takes no lock fails the test.)
+      changed.wait_for(lock, std::chrono::seconds(5), [&] { return asked; });
+      // Time for the second run to go ahead, were it not held back.
+      changed.wait_for(lock, std::chrono::milliseconds(200),
+                       [&] { return second_locked_early; });
+    }
+    const int result = File_System::Renameat(from_folder, from, to_folder, to);
+    if (std::this_thread::get_id() == held &&
+        std::string(to) == "case.error.log") {
+      std::lock_guard<std::mutex> lock(mutex);
+      first_done = true;
+    }
+    return result;
+  }
+  int Flock(int fd, int operation) override {
+    const bool second = std::this_thread::get_id() != held;
+    if (second) {
+      std::lock_guard<std::mutex> lock(mutex);
+      asked = true;
+      changed.notify_all();
+    }
+    const int result = File_System::Flock(fd, operation);
+    if (second) {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (!first_done) second_locked_early = true;
+      changed.notify_all();
+    }
+    return result;
+  }
+};
+
+int Convert_In_Memory() {
+  Out_Buffer out, err;
+  Open_Out_Buffer(out, -1, 1 << 16);
+  Open_Out_Buffer(err, -1, 1 << 16);
+  const char* argv[] = {"Tremvert", "case"};
+  return Run_Conversion(2, argv, out, err);
+}
+
+// Two runs of one base at once, each reading its own version of the sheet
+// (the second saved by renaming, as editors do): the final pair of outputs
+// comes from one run.
+TEST_F(Run_Failures, ASecondRunForTheSameOutputsWaitsForTheFirst) {
+  Held_At_Second_Replacement holding;
+  Use_File_System(&holding);
+  int first_status = -1, second_status = -1;
+  std::thread first([&] {
+    {
+      std::lock_guard<std::mutex> lock(holding.mutex);
+      holding.held = std::this_thread::get_id();
+    }
+    first_status = Convert_In_Memory();
+  });
+  {
+    std::unique_lock<std::mutex> lock(holding.mutex);
+    holding.changed.wait(lock, [&] { return holding.reached; });
+  }
+  Write_File("case.sheet.new",
+             "E 080175 100505.5 34-12.5 118-30.0 10.0 4.5\n"
+             "P ABC ABC e Pn Z 100520.25 d\nA ABC YY 1.5 0 0\n");
+  fs::rename("case.sheet.new", "case.sheet");
+  std::thread second([&] { second_status = Convert_In_Memory(); });
+  first.join();
+  second.join();
+  EXPECT_EQ(0, first_status);
+  EXPECT_EQ(0, second_status);
+  EXPECT_FALSE(holding.second_locked_early);
+  EXPECT_EQ("\n Error [Unknown instrument] : YY.\n", Read_File("case.error.log"));
+  EXPECT_NE(std::string::npos, Read_File("case.vrn.cnss").find("19750801"));
+  EXPECT_EQ(std::string::npos, Read_File("case.vrn.cnss").find("19750701"));
+  Expect_No_New_File();
+  EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
 }
 
 TEST_F(Run_Failures, AnInterruptionRemovesTheNewFiles) {
   Write_File("new.Tremvert-unfinished-a", "x");
   {
     Interruption_Guard guard;
-    Register_New_File(0, "new.Tremvert-unfinished-a");
-    Register_New_File(1, "");
+    Register_New_File(kLog_Slot, AT_FDCWD, "new.Tremvert-unfinished-a");
+    Register_New_File(kCatalog_Slot, AT_FDCWD, "");
+    Register_New_File(kLock_Slot, AT_FDCWD, "");
   }
   Remove_New_Files();
   EXPECT_FALSE(fs::exists("new.Tremvert-unfinished-a"));
   Interruption_Guard guard;
-  Register_New_File(0, "");
+  Register_New_File(kLog_Slot, AT_FDCWD, "");
 }
 
 // The checks never see these values after the normalisation, which carries
