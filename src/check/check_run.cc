@@ -15,7 +15,8 @@ namespace {
 
 void Write_Usage(Out_Buffer& f) {
   Put_Text(f,
-           "usage: Tremvert-check [-F] [--summary] SHEET...\n"
+           "usage: Tremvert-check [-F] [--summary] [--stations FILE]\n"
+           "                      [--instruments FILE] SHEET...\n"
            "       Tremvert-check --help | --version\n");
 }
 
@@ -27,10 +28,16 @@ void Write_Help(Out_Buffer& out) {
            "SHEET:LINE: error|warning|note: TEXT, then a summary line per sheet.\n"
            "A SHEET is a sheet file or its base name.  Nothing is written to any\n"
            "file.\n\n"
-           "  -F         the alternate phase layout (time on the last field)\n"
-           "  --summary  only the summary lines, and a total for several sheets\n\n"
+           "  -F                  the alternate phase layout (time on the last\n"
+           "                      field)\n"
+           "  --summary           only the summary lines, and a total for several\n"
+           "                      sheets\n"
+           "  --stations FILE     the station mapping file (default\n"
+           "                      station.mapping.out)\n"
+           "  --instruments FILE  the instrument mapping file (default\n"
+           "                      instrument.mapping.out)\n\n"
            "Exit status: 0 no sheet has an error, 1 one has, 2 usage error or a\n"
-           "file that could not be read.\n");
+           "file that could not be read.  See man Tremvert-check.\n");
 }
 
 int Usage_Error(Out_Buffer& out, Out_Buffer& err, const std::string& what) {
@@ -46,22 +53,21 @@ int Usage_Error(Out_Buffer& out, Out_Buffer& err, const std::string& what) {
 
 // The mapping files, read once for all the sheets; false after a failure,
 // reported on `err`.
-bool Read_Mapping_Files(Mapping_Tables& maps, Out_Buffer& out,
-                        Out_Buffer& err) {
+bool Read_Mapping_Files(Mapping_Files& m, Out_Buffer& out, Out_Buffer& err) {
   std::string reason;
-  Input_File inst, stat;
-  inst.name = kInstrument_Mapping;
-  stat.name = kStation_Mapping;
-  const char* failed = nullptr;
-  if (!Open_Mapping_File(inst, &reason))
-    failed = kInstrument_Mapping;
-  else if (!Open_Mapping_File(stat, &reason))
-    failed = kStation_Mapping;
-  else
-    failed = Load_Mapping_Files(inst, stat, maps, &reason);
-  if (failed != nullptr) Report_Fatal(out, err, kCheck_Program, failed, reason);
-  Close_Input(stat);
-  Close_Input(inst);
+  const Input_File* failed = nullptr;
+  if (!Open_Mapping_File(m.inst, &reason))
+    failed = &m.inst;
+  else if (!Open_Mapping_File(m.stat, &reason))
+    failed = &m.stat;
+  else if (!Read_Instrument_File(m, &reason))
+    failed = &m.inst;
+  else if (!Read_Station_File(m, &reason))
+    failed = &m.stat;
+  if (failed != nullptr)
+    Report_Fatal(out, err, kCheck_Program, failed->name, reason);
+  Close_Input(m.stat);
+  Close_Input(m.inst);
   return failed == nullptr;
 }
 
@@ -77,10 +83,30 @@ int Check(int argc, const char* const* argv, Out_Buffer& out,
           Out_Buffer& err) {
   bool alternate = false, summary_only = false, options_end = false;
   std::vector<std::string> sheets;
+  Mapping_Files m;
+  m.inst.name = kInstrument_Mapping;
+  m.stat.name = kStation_Mapping;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (options_end || arg.size() < 2 || arg[0] != '-') {
       sheets.push_back(Sheet_Name(arg));
+      continue;
+    }
+    // --stations FILE, --instruments FILE, or with "=FILE".
+    std::string* file = nullptr;
+    std::string_view option = arg.substr(0, arg.find('='));
+    if (option == "--stations") file = &m.stat.name;
+    if (option == "--instruments") file = &m.inst.name;
+    if (file != nullptr) {
+      std::string_view value;
+      if (option.size() < arg.size())
+        value = arg.substr(option.size() + 1);
+      else if (i + 1 < argc)
+        value = argv[++i];
+      if (value.empty())
+        return Usage_Error(out, err,
+                           "option " + std::string(option) + " needs a file");
+      *file = value;
     } else if (arg == "--") {
       options_end = true;
     } else if (arg == "-F") {
@@ -99,14 +125,13 @@ int Check(int argc, const char* const* argv, Out_Buffer& out,
   }
   if (sheets.empty()) return Usage_Error(out, err, "no sheet given");
 
-  Mapping_Tables maps;
-  if (!Read_Mapping_Files(maps, out, err)) return 2;
+  if (!Read_Mapping_Files(m, out, err)) return 2;
   int status = 0;
   size_t unread = 0;
   Sheet_Tally total;
   for (const std::string& sheet : sheets) {
     Sheet_Tally tally;
-    if (!Check_Sheet(sheet, maps, alternate ? 1 : 0, summary_only, out, err,
+    if (!Check_Sheet(sheet, m.maps, alternate ? 1 : 0, summary_only, out, err,
                      tally)) {
       status = 2;
       ++unread;

@@ -31,19 +31,17 @@ constexpr const char* kProgram = "Tremvert";
 // Large buffers: a catalog is often more than twice the size of its sheet.
 constexpr size_t kCatalog_Buffer = 1 << 20, kLog_Buffer = 1 << 16;
 
-void Write_Usage(Out_Buffer& out) {
-  Put_Text(out, "\n Tremvert <Historical file> [-F]\n");
-  Put_Text(out, "-F: alternate phase format (time on the last field).\n\n");
-}
-
-// One run: its standard streams, its files and its state.  The destructor
-// closes whatever is still open, lets the lock go and removes new files that
-// never took their output's name, whichever way the run ends (out of memory
-// included).
+// The run of one sheet: the standard streams, the mapping files (read once
+// for all the sheets of --each), the sheet, its outputs and its state.  The
+// destructor closes whatever is still open, lets the lock go and removes new
+// files that never took their output's name, whichever way the run ends (out
+// of memory included).
 struct Run {
   Out_Buffer& out;
   Out_Buffer& err;
-  Input_File inst, stat, sheet;
+  Mapping_Files& m;
+  bool maps_read = false;  // the tables hold both files
+  Input_File sheet;
   int sheet_failed = 0;  // errno of the sheet's open
   Output_File log, catalog;
   Output_Lock lock;
@@ -51,18 +49,15 @@ struct Run {
   // (checked), or one is and the run was refused for it (refused).
   bool streams_checked = false, streams_refused = false;
   Conversion_State state;
-  Mapping_Tables maps;
   int status = 0;
 
-  Run(Out_Buffer& o, Out_Buffer& e) : out(o), err(e) {
-    inst.name = kInstrument_Mapping;
-    stat.name = kStation_Mapping;
-  }
+  Run(Out_Buffer& o, Out_Buffer& e, Mapping_Files& maps)
+      : out(o), err(e), m(maps) {}
   ~Run() {
     for (Output_File* o : {&catalog, &log}) Close_Output(*o);
     Unlock_Outputs(lock);
     for (Output_File* o : {&catalog, &log}) Discard_Output(*o);
-    for (Input_File* f : {&sheet, &stat, &inst}) Close_Input(*f);
+    for (Input_File* f : {&sheet, &m.stat, &m.inst}) Close_Input(*f);
   }
 };
 
@@ -82,7 +77,8 @@ const std::string* Run_File_Of(const Run& r, int fd) {
   struct stat st;
   if (fd < 0 || System().Fstat(fd, &st) != 0) return nullptr;
   const File_Identity id = Identity_Of_Status(st);
-  const std::string* same = Same_As(id, {&r.sheet, &r.inst, &r.stat}, &r.log);
+  const std::string* same =
+      Same_As(id, {&r.sheet, &r.m.inst, &r.m.stat}, &r.log);
   return same != nullptr || !Same_File(id, r.catalog.identity)
              ? same
              : &r.catalog.name;
@@ -127,22 +123,47 @@ void Fail(Run& r, std::string_view subject, const char* what,
   r.status = 1;
 }
 
-// Opens the mapping files and the sheet, then makes the outputs ready to be
-// written, in order: finds each (its folder and final name), takes their
-// lock, opens their earlier files, checks that neither is an input or the
-// other output and that standard output and error are none of these, and
-// only then makes the new files.  False, with the failure reported, when the
-// run cannot start; nothing has been written then.
+// Opens both mapping files.  False, with the failure reported, when one
+// cannot be opened.
+bool Open_Mapping_Files(Run& r) {
+  std::string reason;
+  if (!Open_Mapping_File(r.m.inst, &reason)) {
+    Fail(r, "Instrument file", "opened", r.m.inst.name, reason);
+    return false;
+  }
+  if (!Open_Mapping_File(r.m.stat, &reason)) {
+    Fail(r, "Station file", "opened", r.m.stat.name, reason);
+    return false;
+  }
+  return true;
+}
+
+// Reads both mapping files into the tables and closes them.  False, with the
+// failure reported, when one cannot be read.
+bool Read_Mapping_Files(Run& r) {
+  std::string reason;
+  if (!Read_Instrument_File(r.m, &reason)) {
+    Fail(r, "Instrument file", "read", r.m.inst.name, reason);
+    return false;
+  }
+  if (!Read_Station_File(r.m, &reason)) {
+    Fail(r, "Station file", "read", r.m.stat.name, reason);
+    return false;
+  }
+  Close_Input(r.m.stat);
+  Close_Input(r.m.inst);
+  r.maps_read = true;
+  return true;
+}
+
+// Opens the sheet, then makes the outputs ready to be written, in order:
+// finds each (its folder and final name), takes their lock, opens their
+// earlier files, checks that neither is an input or the other output and
+// that standard output and error are none of these, and only then makes the
+// new files.  False, with the failure reported, when the run cannot start;
+// nothing has been written then.
 bool Start_Up(Run& r) {
   std::string reason;
-  if (!Open_Mapping_File(r.inst, &reason)) {
-    Fail(r, "Instrument file", "opened", r.inst.name, reason);
-    return false;
-  }
-  if (!Open_Mapping_File(r.stat, &reason)) {
-    Fail(r, "Station file", "opened", r.stat.name, reason);
-    return false;
-  }
   // The sheet is opened now, so that each file is looked at once; a failure
   // is told after the banner, as the run's own.
   r.sheet.fd = System().Open(r.sheet.name.c_str(), O_RDONLY | O_CLOEXEC, 0);
@@ -170,7 +191,7 @@ bool Start_Up(Run& r) {
       return false;
     }
     if (const std::string* same =
-            Same_As(o->identity, {&r.sheet, &r.inst, &r.stat}, other)) {
+            Same_As(o->identity, {&r.sheet, &r.m.inst, &r.m.stat}, other)) {
       Fail(r, o->name, "opened", o->name, "is the same file as " + *same);
       return false;
     }
@@ -203,7 +224,7 @@ Loop_End Convert_Lines(Run& r) {
     Open_Line_Reader(reader, r.sheet.fd);
     std::string_view info;
     while (Read_Line(reader, info)) {
-      Dispatch_Line(info, r.state, r.maps, r.log.out, r.catalog.out);
+      Dispatch_Line(info, r.state, r.m.maps, r.log.out, r.catalog.out);
       if (r.catalog.out.failed != 0 || r.log.out.failed != 0) return end;
     }
   } catch (const std::bad_alloc&) {
@@ -220,12 +241,7 @@ void Convert_Sheet(Run& r) {
     Fail(r, r.sheet.name, "opened", r.sheet.name, Reason_Of(r.sheet_failed));
     return;
   }
-  std::string reason;
-  if (const char* mapping = Load_Mapping_Files(r.inst, r.stat, r.maps, &reason)) {
-    Fail(r, mapping == r.inst.name ? "Instrument file" : "Station file", "read",
-         mapping, reason);
-    return;
-  }
+  if (!r.maps_read && !Read_Mapping_Files(r)) return;
   const Loop_End end = Convert_Lines(r);
   if (end.read_error != 0 || end.out_of_memory)
     Fail(r, r.sheet.name, "read", r.sheet.name,
@@ -242,8 +258,8 @@ void Shut_Down(Run& r) {
   Put_Char(r.log.out, '\n');
   const int log_failed = Close_Output(r.log);
   const int catalog_failed = Close_Output(r.catalog);
-  Close_Input(r.stat);
-  Close_Input(r.inst);
+  Close_Input(r.m.stat);
+  Close_Input(r.m.inst);
   if (log_failed != 0)
     Fail(r, r.log.name, "written", r.log.name, Reason_Of(log_failed));
   if (catalog_failed != 0)
@@ -273,55 +289,115 @@ void Shut_Down(Run& r) {
   }
 }
 
-int Convert(const Command_Line& c, Out_Buffer& out, Out_Buffer& err) {
-  Run r(out, err);
+// Converts the sheet named `word` on the command line, as one run, with
+// the mapping files `m` (opened and read by this run unless `maps_read`).
+int Convert_One(const Command_Line& c, std::string_view word, Mapping_Files& m,
+                bool maps_read, Out_Buffer& out, Out_Buffer& err) {
+  Run r(out, err, m);
+  r.maps_read = maps_read;
   r.state.F_Flag = c.F_Flag;
-  r.sheet.name = c.base + ".sheet";
-  r.log.name = c.base + ".error.log";
+  const std::string_view base = Base_Of(word);
+  const std::string output = Output_Base(c, base);
+  r.sheet.name = std::string(base) + ".sheet";
+  r.log.name = output + ".error.log";
   r.log.slot = kLog_Slot;
-  r.catalog.name = c.base + ".vrn.cnss";
+  r.catalog.name = output + ".vrn.cnss";
   r.catalog.slot = kCatalog_Slot;
-  if (!c.taken_as_F.empty()) {
-    Put_Text(err, kProgram);
-    Put_Text(err, ": the second argument \"");
-    Put_Escaped(err, c.taken_as_F);
-    Put_Text(err, "\" is taken as -F: the alternate phase layout\n");
-    Flush_Out(err);
-  }
+  if (!maps_read && !Open_Mapping_Files(r)) return r.status;
   if (!Start_Up(r)) return r.status;
   Put_Text(r.catalog.out, "$fmt cnss-catalog-ver-1.0.1\n");
   Put_Text(out, "\n Converting to CNSS format --- ");
-  Put_Escaped(out, c.base);
+  Put_Escaped(out, base);
   Put_Text(out, ".sheet\n\n");
   Convert_Sheet(r);
   Shut_Down(r);
   return r.status;
 }
 
+// Fails a --each run whose outputs would clash (two sheets of one NAME with
+// --output-dir) before anything is written; true when there is no clash.
+bool No_Name_Clash(const Command_Line& c, Out_Buffer& out, Out_Buffer& err) {
+  size_t first, second;
+  if (!Find_Name_Clash(c, &first, &second)) return true;
+  const std::string catalog = Output_Base(c, Base_Of(c.sheets[first])) + ".vrn.cnss";
+  Put_Text(out, "Error : ");
+  Put_Escaped(out, catalog);
+  Put_Text(out, " could not be opened.");
+  Report_Fatal(out, err, kProgram, catalog,
+               "is the output of both " + std::string(Base_Of(c.sheets[first])) +
+                   ".sheet and " + std::string(Base_Of(c.sheets[second])) +
+                   ".sheet");
+  return false;
+}
+
+// Converts every sheet that the command line names.  With --each, the
+// mapping files are read once, before any sheet, and a sheet that fails does
+// not stop the others; memory that runs out fails only the sheet it ran out
+// in.  The status is 1 when any sheet failed.
+int Convert(const Command_Line& c, Out_Buffer& out, Out_Buffer& err) {
+  Mapping_Files m;
+  m.inst.name = c.instruments;
+  m.stat.name = c.stations;
+  if (!c.each) {
+    if (!c.taken_as_F.empty()) {
+      Put_Text(err, kProgram);
+      Put_Text(err, ": the second argument \"");
+      Put_Escaped(err, c.taken_as_F);
+      Put_Text(err, "\" is taken as -F: the alternate phase layout\n");
+      Flush_Out(err);
+    }
+    return Convert_One(c, c.sheets[0], m, false, out, err);
+  }
+  if (!No_Name_Clash(c, out, err)) return 1;
+  {
+    Run maps(out, err, m);  // no sheet, no output: the mapping files alone
+    if (!Open_Mapping_Files(maps) || !Read_Mapping_Files(maps)) return 1;
+  }
+  int status = 0;
+  for (const char* word : c.sheets) {
+    try {
+      if (Convert_One(c, word, m, true, out, err) != 0) status = 1;
+    } catch (const std::bad_alloc&) {  // no output of this sheet replaced
+      Report_Fatal(out, err, kProgram, std::string(Base_Of(word)) + ".sheet",
+                   "out of memory");
+      status = 1;
+    }
+  }
+  return status;
+}
+
 }  // namespace
 
 int Run_Conversion(int argc, const char* const* argv, Out_Buffer& out,
                    Out_Buffer& err) {
-  const Command_Line c = Parse_Command_Line(argc, argv);
   int status = 0;
-  switch (c.what) {
-    case Command_Line::kUsage:
-      Write_Usage(out);
-      status = 1;
-      break;
-    case Command_Line::kHelp:
-      Write_Usage(out);
-      break;
-    case Command_Line::kVersion:
-      Put_Text(out, "Tremvert " TREMVERT_VERSION "\n");
-      break;
-    case Command_Line::kConvert:
-      try {
-        status = Convert(c, out, err);
-      } catch (const std::bad_alloc&) {  // no output replaced
-        Report_Fatal(out, err, kProgram, c.base + ".sheet", "out of memory");
+  std::string_view sheet;  // the one sheet, once the command line is read
+  try {
+    const Command_Line c = Parse_Command_Line(argc, argv);
+    switch (c.what) {
+      case Command_Line::kUsage:
+        Put_Text(out, kUsage_Text);
         status = 1;
-      }
+        break;
+      case Command_Line::kHelp:
+        Put_Text(out, kHelp_Text);
+        break;
+      case Command_Line::kVersion:
+        Put_Text(out, "Tremvert " TREMVERT_VERSION "\n");
+        break;
+      case Command_Line::kConvert:
+        if (!c.each) sheet = c.sheets[0];
+        status = Convert(c, out, err);
+    }
+  } catch (const std::bad_alloc&) {  // no output replaced
+    if (sheet.empty()) {  // no one sheet's failure
+      Flush_Out(out);
+      Put_Text(err, "Tremvert: out of memory\n");
+      Flush_Out(err);
+    } else {
+      Report_Fatal(out, err, kProgram, sheet, "out of memory");
+    }
+    status = 1;
   }
   // A standard output that failed has been reported already.
   return out.failed == 0 && Flush_Output(out, err, kProgram) ? status : 1;

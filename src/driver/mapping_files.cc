@@ -24,8 +24,9 @@ bool Open_Mapping_File(Input_File& f, std::string* err) {
     *err = Reason_Of(EISDIR);
   } else if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) {
     *err = "not a regular file";
+  } else if (!Clear_Nonblock(f.fd)) {
+    *err = Reason_Of(Last_Error());
   } else {
-    fcntl(f.fd, F_SETFL, fcntl(f.fd, F_GETFL) & ~O_NONBLOCK);
     f.identity = Identity_Of_Status(st);
     return true;
   }
@@ -33,21 +34,27 @@ bool Open_Mapping_File(Input_File& f, std::string* err) {
   return false;
 }
 
-const char* Load_Mapping_Files(const Input_File& inst, const Input_File& stat,
-                               Mapping_Tables& maps, std::string* err) {
-  const char* file = kInstrument_Mapping;
+namespace {
+
+// Reads one file with `load`; memory that runs out is a failure of its own.
+template <typename Load>
+bool Read_With(Load load, std::string* err) {
   try {
-    if (Load_Instrument_Mapping(inst.fd, maps, err)) {
-      file = kStation_Mapping;
-      if (Load_Station_Mapping(stat.fd, maps, err)) return nullptr;
-    }
+    return load();
   } catch (const std::bad_alloc&) {
     *err = "out of memory";
+    return false;
   }
-  return file;
 }
 
-void Close_Input(Input_File& f) {
-  if (f.fd >= 0) System().Close(f.fd);
-  f.fd = -1;
+}  // namespace
+
+bool Read_Instrument_File(Mapping_Files& m, std::string* err) {
+  return Read_With(
+      [&] { return Load_Instrument_Mapping(m.inst.fd, m.maps, err); }, err);
+}
+
+bool Read_Station_File(Mapping_Files& m, std::string* err) {
+  return Read_With(
+      [&] { return Load_Station_Mapping(m.stat.fd, m.maps, err); }, err);
 }

@@ -200,7 +200,10 @@ bool Open_Earlier(Output_File& o, std::string* err) {
   const mode_t type = o.status.st_mode;
   if (S_ISCHR(type) || S_ISFIFO(type)) {
     o.mode = Output_File::kInPlace;
-    fcntl(o.earlier, F_SETFL, fcntl(o.earlier, F_GETFL) & ~O_NONBLOCK);
+    if (!Clear_Nonblock(o.earlier)) {
+      *err = Reason_Of(Last_Error());
+      return false;
+    }
     return true;
   }
   if (!S_ISREG(type)) {

@@ -52,6 +52,14 @@ int File_System::Ftruncate(int fd, off_t length) {
   return ftruncate(fd, length);
 }
 int File_System::Flock(int fd, int operation) { return flock(fd, operation); }
+int File_System::Fcntl(int fd, int command, int argument) {
+  return fcntl(fd, command, argument);
+}
+
+bool Clear_Nonblock(int fd) {
+  const int flags = System().Fcntl(fd, F_GETFL, 0);
+  return flags != -1 && System().Fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != -1;
+}
 ssize_t File_System::Flistxattr(int fd, char* list, size_t size) {
   return flistxattr(fd, list, size);
 }

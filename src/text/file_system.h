@@ -34,12 +34,17 @@ struct File_System {
   virtual int Fchown(int fd, uid_t owner, gid_t group);
   virtual int Ftruncate(int fd, off_t length);
   virtual int Flock(int fd, int operation);
+  virtual int Fcntl(int fd, int command, int argument);
   virtual ssize_t Flistxattr(int fd, char* list, size_t size);
   virtual ssize_t Fgetxattr(int fd, const char* name, void* value, size_t size);
   virtual int Fsetxattr(int fd, const char* name, const void* value,
                         size_t size);
   virtual int Fremovexattr(int fd, const char* name);
 };
+
+// Clears O_NONBLOCK, which opens a FIFO without waiting, so that reads and
+// writes wait as usual.  False, with errno set, when fcntl fails.
+bool Clear_Nonblock(int fd);
 
 // The file system in use: the operating system's, unless a test put another
 // in its place.

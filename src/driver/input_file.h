@@ -1,0 +1,20 @@
+// A file that a run reads (the sheet, a mapping file): its name, its
+// descriptor while it is open, and which file it is, so that no output is
+// ever one of them.
+#ifndef TREMVERT_DRIVER_INPUT_FILE_H_
+#define TREMVERT_DRIVER_INPUT_FILE_H_
+
+#include <string>
+
+#include "driver/file_identity.h"
+
+struct Input_File {
+  std::string name;  // as the command line gave it, for messages
+  int fd = -1;       // -1 while it is not open
+  File_Identity identity;
+};
+
+// Closes the file, if open.
+void Close_Input(Input_File& f);
+
+#endif  // TREMVERT_DRIVER_INPUT_FILE_H_
