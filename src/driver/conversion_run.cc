@@ -348,6 +348,8 @@ int Convert(const Command_Line& c, Out_Buffer& out, Out_Buffer& err) {
     }
     return Convert_One(c, c.sheets[0], m, false, out, err);
   }
+  // No sheet: nothing to do (xargs runs the command once for an empty list).
+  if (c.sheets.empty()) return 0;
   if (!No_Name_Clash(c, out, err)) return 1;
   {
     Run maps(out, err, m);  // no sheet, no output: the mapping files alone
