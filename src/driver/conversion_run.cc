@@ -50,6 +50,9 @@ struct Run {
   bool streams_checked = false, streams_refused = false;
   Conversion_State state;
   int status = 0;
+  // The one-sheet form's second word other than -F, taken as -F: said on
+  // standard error once that stream is known to be none of the run's files.
+  std::string_view taken_as_F;
 
   Run(Out_Buffer& o, Out_Buffer& e, Mapping_Files& maps)
       : out(o), err(e), m(maps) {}
@@ -108,12 +111,24 @@ bool Standard_Streams_Clear(Run& r) {
   return false;
 }
 
+// Says once that a second word other than -F was taken as -F.
+void Note_Taken_As_F(Run& r) {
+  if (r.taken_as_F.empty()) return;
+  Put_Text(r.err, kProgram);
+  Put_Text(r.err, ": the second argument \"");
+  Put_Escaped(r.err, r.taken_as_F);
+  Put_Text(r.err, "\" is taken as -F: the alternate phase layout\n");
+  Flush_Out(r.err);
+  r.taken_as_F = {};
+}
+
 // A failure: "Error : <subject> could not be <what>." on standard output,
 // its line on standard error, and status 1; unless a standard stream is one
 // of the run's files, which is then reported instead.
 void Fail(Run& r, std::string_view subject, const char* what,
           std::string_view file, std::string_view reason) {
   if (!Standard_Streams_Clear(r)) return;
+  Note_Taken_As_F(r);
   Put_Text(r.out, "Error : ");
   Put_Escaped(r.out, subject);
   Put_Text(r.out, " could not be ");
@@ -304,7 +319,9 @@ int Convert_One(const Command_Line& c, std::string_view word, Mapping_Files& m,
   r.catalog.name = output + ".vrn.cnss";
   r.catalog.slot = kCatalog_Slot;
   if (!maps_read && !Open_Mapping_Files(r)) return r.status;
+  r.taken_as_F = c.taken_as_F;
   if (!Start_Up(r)) return r.status;
+  Note_Taken_As_F(r);
   Put_Text(r.catalog.out, "$fmt cnss-catalog-ver-1.0.1\n");
   Put_Text(out, "\n Converting to CNSS format --- ");
   Put_Escaped(out, base);
@@ -339,13 +356,6 @@ int Convert(const Command_Line& c, Out_Buffer& out, Out_Buffer& err) {
   m.inst.name = c.instruments;
   m.stat.name = c.stations;
   if (!c.each) {
-    if (!c.taken_as_F.empty()) {
-      Put_Text(err, kProgram);
-      Put_Text(err, ": the second argument \"");
-      Put_Escaped(err, c.taken_as_F);
-      Put_Text(err, "\" is taken as -F: the alternate phase layout\n");
-      Flush_Out(err);
-    }
     return Convert_One(c, c.sheets[0], m, false, out, err);
   }
   // No sheet: nothing to do (xargs runs the command once for an empty list).
