@@ -1,6 +1,7 @@
 // The $pic and $amp records, written through their fast path for the usual
 // widths or through the Put_ helpers for wider values, against snprintf with
 // the records' printf formats, on random readings of every width.
+#include "test_printf.h"
 #include "test_files.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -21,16 +22,6 @@
 #include "reference/code_lookup.h"
 
 namespace {
-
-std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Printf(const char* format, ...) {
-  char text[4096];
-  va_list args;
-  va_start(args, format);
-  const int n = std::vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  return std::string(text, n);
-}
 
 // The seconds text, "0%6.4f" below 10 and "%7.4f" from 10 on, on every kind
 // of value: its quick path for 0 to 100 and printf for the others.

@@ -5,6 +5,7 @@
 // sheet reader skips a byte-order mark at the start.
 #include "check/sheet_check.h"
 
+#include "test_printf.h"
 #include "test_files.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -21,17 +22,6 @@
 #include "text/line_reader.h"
 
 namespace {
-
-std::string Format(const char* format, ...)
-    __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  char text[512];
-  va_list args;
-  va_start(args, format);
-  const int n = std::vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  return std::string(text, n);
-}
 
 // One line of a generated sheet, with what the planting needs to know.
 struct Sheet_Line {
@@ -61,7 +51,7 @@ std::vector<Sheet_Line> Clean_Sheet(unsigned seed, int events) {
         pick(3) == 0 ? 86400 - 1 - pick(900) : pick(86400);  // seconds of day
     const double origin_s = origin % 60 + pick(10) / 10.0;
     lines.push_back(
-        {Format("E %02d%02d%02d %02d%02d%04.1f %d-%04.1f %d-%04.1f %d.0 %d.%d",
+        {Printf("E %02d%02d%02d %02d%02d%04.1f %d-%04.1f %d-%04.1f %d.0 %d.%d",
                 month, day, year, origin / 3600, origin / 60 % 60, origin_s,
                 30 + pick(10), pick(600) / 10.0, 115 + pick(10),
                 pick(600) / 10.0, 1 + pick(30), 2 + pick(5), pick(10)),
@@ -78,18 +68,18 @@ std::vector<Sheet_Line> Clean_Sheet(unsigned seed, int events) {
         past_midnight = true;
       }
       lines.push_back(
-          {Format("P %s %s %s %s %s %02d%02d%05.2f %s", stations[pick(2)],
+          {Printf("P %s %s %s %s %s %02d%02d%05.2f %s", stations[pick(2)],
                   instruments[pick(2)], onsets[pick(6)], phases[pick(7)],
                   components[pick(5)], hour, at / 60 % 60,
                   at % 60 + pick(100) / 100.0, motions[pick(3)]),
            'P', false});
     }
     lines.push_back(
-        {Format("A %s %s %d.%02d %d.%02d %d.%02d", stations[pick(2)],
+        {Printf("A %s %s %d.%02d %d.%02d %d.%02d", stations[pick(2)],
                 instruments[pick(2)], 1 + pick(9), pick(100), pick(9),
                 pick(100), pick(9), pick(100)),
          'A', false});
-    lines.push_back({Format("C felt at %d places", 1 + pick(20)), 'C', false});
+    lines.push_back({Printf("C felt at %d places", 1 + pick(20)), 'C', false});
     lines.push_back({"X", 'X', false});
     for (size_t i = event_line; i < lines.size(); ++i)
       lines[i].quiet_day = !past_midnight && at < 86400 - 7200;
