@@ -5,8 +5,7 @@
 #
 #   readme_recipe.sh MARKER [FILE]
 #
-# FILE, another Markdown file, stands for the README (recipes on their way
-# to it).
+# FILE, another Markdown file (one of doc/), stands for the README.
 set -eu
 readme=${2:-$(dirname "$0")/../../README.md}
 perl -ne 'BEGIN { $marker = shift }
