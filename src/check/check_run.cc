@@ -35,7 +35,8 @@ void Write_Help(Out_Buffer& out) {
            "  --stations FILE     the station mapping file (default\n"
            "                      station.mapping.out)\n"
            "  --instruments FILE  the instrument mapping file (default\n"
-           "                      instrument.mapping.out)\n\n"
+           "                      instrument.mapping.out)\n"
+           "  --                  every later word is a sheet\n\n"
            "Exit status: 0 no sheet has an error, 1 one has, 2 usage error or a\n"
            "file that could not be read.  See man Tremvert-check.\n");
 }
@@ -101,8 +102,8 @@ int Check(int argc, const char* const* argv, Out_Buffer& out,
       std::string_view value;
       if (option.size() < arg.size())
         value = arg.substr(option.size() + 1);
-      else if (i + 1 < argc)
-        value = argv[++i];
+      else if (i + 1 < argc && argv[i + 1][0] != '-')
+        value = argv[++i];  // a word that begins with "-" is no file name
       if (value.empty())
         return Usage_Error(out, err,
                            "option " + std::string(option) + " needs a file");

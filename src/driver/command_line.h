@@ -1,7 +1,7 @@
 // driver/: the runs themselves: the command line, the files and their
 // failures, the outputs replaced at the end of a run, the line loop with the
-// dispatch on the record letter, and the conversion state's definition.  It
-// uses records/, reference/ and text/.
+// dispatch on the record letter, and --each over many sheets.  It uses
+// records/, reference/ and text/.
 //
 // The converter's command line, read without touching any file:
 //
