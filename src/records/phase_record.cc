@@ -115,10 +115,11 @@ std::string Fault_Text(const Phase_Fields& p, int F_Flag, Fault fault) {
          ": its first digit is read as the first motion";
 }
 
-// Reports the first field that the reading cannot do without and that the
-// line lacks, or a time field too short for hour and minute; false when the
-// line can be converted.
-bool Report_Form(int EventId, const Phase_Fields& p, int F_Flag,
+// Whether the line has the form of a reading: true when it can be converted;
+// otherwise false, with the first field that the reading cannot do without
+// and that the line lacks, or a time field too short for hour and minute,
+// reported in the error log.
+bool Check_Form(int EventId, const Phase_Fields& p, int F_Flag,
                  Out_Buffer& f_err) {
   const char* missing = nullptr;
   if (p.station.empty())
@@ -135,13 +136,13 @@ bool Report_Form(int EventId, const Phase_Fields& p, int F_Flag,
     missing = "Time";
   if (missing != nullptr) {
     Put_Format(f_err, "\n Error Phase %d --- %s missing.", EventId, missing);
-    return true;
+    return false;
   }
-  if (p.time.size() >= 4) return false;
+  if (p.time.size() >= 4) return true;
   Put_Format(f_err, "\n Error Phase %d --- Time = ", EventId);
   Put_Text(f_err, p.time);
   Put_Char(f_err, '.');
-  return true;
+  return false;
 }
 
 // The character written for the onset: its first, or its second when the
@@ -275,7 +276,7 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
                    Out_Buffer& f_cnss) {
   Phase_Fields p = Scan_Phase(info, s.F_Flag);
   size_t log_at = f_err.size;
-  if (Report_Form(s.EventId, p, s.F_Flag, f_err)) {
+  if (!Check_Form(s.EventId, p, s.F_Flag, f_err)) {
     Note_Message(s, log_at, true);
     if (s.Warnings != nullptr)
       Warn_Layout(s, info, p, Is_Whole_Time(p.time), nullptr);
