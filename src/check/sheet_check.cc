@@ -7,11 +7,12 @@
 #include <cerrno>
 #include <new>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "check/event_distance.h"
 #include "driver/dispatch.h"
-#include "driver/fatal_failure.h"
+#include "text/failure.h"
 #include "records/misreadings.h"
 #include "reference/code_lookup.h"
 #include "text/escaped_text.h"
@@ -232,12 +233,11 @@ std::string Tally_Text(const Sheet_Tally& t) {
 
 bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
                  int F_Flag, bool summary_only, Out_Buffer& out,
-                 Out_Buffer& err, Sheet_Tally& tally) {
+                 Sheet_Tally& tally, std::string* err) {
   const int fd = System().Open(name.c_str(), O_RDONLY | O_CLOEXEC, 0);
   if (fd < 0) {
-    const std::string reason = Reason_Of(errno);
-    Put_Unread(out, name, "opened", reason);
-    Report_Fatal(out, err, kCheck_Program, name, reason);
+    *err = Reason_Of(errno);
+    Put_Unread(out, name, "opened", *err);
     return false;
   }
   struct Closer {  // whichever way the check ends, a lack of memory included
@@ -270,7 +270,7 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
   if (!reason.empty()) {
     // What the lines before the failure had is not the sheet's summary.
     Put_Unread(out, name, "read", reason);
-    Report_Fatal(out, err, kCheck_Program, name, reason);
+    *err = std::move(reason);
     return false;
   }
   Put_Escaped(out, name, true);

@@ -14,6 +14,10 @@ struct Input_File {
   File_Identity identity;
 };
 
+// Opens the file for reading and looks at it by its descriptor.  False,
+// with the reason, when it cannot be opened or looked at; it is closed then.
+bool Open_Input(Input_File& f, std::string* err);
+
 // Closes the file, if open.
 void Close_Input(Input_File& f);
 

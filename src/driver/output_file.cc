@@ -243,14 +243,14 @@ bool Make_Output(Output_File& o, size_t capacity, std::string* err) {
   return true;
 }
 
-int Close_Output(Output_File& o) {
-  if (o.out.fd < 0) return 0;
+bool Close_Output(Output_File& o) {
+  if (o.out.fd < 0) return o.out.failed == 0;
   Flush_Out(o.out);
-  if (o.mode == Output_File::kTemporary) return o.out.failed;  // copied later
+  if (o.mode == Output_File::kTemporary) return o.out.failed == 0;  // copied later
   if (System().Close(o.out.fd) != 0 && o.out.failed == 0)
-    o.out.failed = errno != 0 ? errno : EIO;
+    o.out.failed = Last_Error();
   o.out.fd = -1;
-  return o.out.failed;
+  return o.out.failed == 0;
 }
 
 int Copy_Into_Place(Output_File& o) {

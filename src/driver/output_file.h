@@ -71,13 +71,14 @@ bool Open_Earlier(Output_File& o, std::string* err);
 bool Make_Output(Output_File& o, size_t capacity, std::string* err);
 
 // Writes out the buffer and closes the file it is on, unless it is a
-// temporary file, which is copied into place later.  0, or the errno of the
-// first failed write or of the close.
-int Close_Output(Output_File& o);
+// temporary file, which is copied into place later.  False when a write or
+// the close failed: the buffer's first failure (o.out.failed) says why.
+bool Close_Output(Output_File& o);
 
 // Copies the temporary file of a kTemporary output into the earlier file, in
 // place.  0, or the errno of the failure: the output is cut then.  Allocates
-// nothing.
+// nothing, as a step of the outputs' replacement (so it keeps the errno value
+// rather than a reason's text).
 int Copy_Into_Place(Output_File& o);
 
 // Removes the new file of a run that did not succeed (and a second link to

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
+#include <cassert>
 #include <cerrno>
 #include <utility>
 
@@ -77,17 +78,19 @@ bool Lock_Beside(Output_Lock& lock, const Output_File& o, std::string* err) {
 
 }  // namespace
 
-const Output_File* Lock_Outputs(Output_Lock& lock, const Output_File& catalog,
-                                const Output_File& log, std::string* err) {
+bool Lock_Outputs(Output_Lock& lock, const Output_File& catalog,
+                  const Output_File& log, std::string* err) {
+  assert(lock.fd < 0);
   for (const Output_File* o : {&catalog, &log}) {
     struct stat st;
     if (System().Fstatat(o->folder, o->final_name.c_str(), &st,
                          AT_SYMLINK_NOFOLLOW) == 0 &&
         !S_ISREG(st.st_mode))
       continue;  // written in place: nothing kept to protect
-    return Lock_Beside(lock, *o, err) ? nullptr : o;
+    lock.beside = o;
+    return Lock_Beside(lock, *o, err);
   }
-  return nullptr;
+  return true;
 }
 
 void Unlock_Outputs(Output_Lock& lock) {
