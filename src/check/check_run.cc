@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr const char* kCheck_Program = "Tremvert-check";
+
 void Write_Usage(Out_Buffer& f) {
   Put_Text(f,
            "usage: Tremvert-check [-F] [--summary] [--stations FILE]\n"

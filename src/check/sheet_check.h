@@ -10,8 +10,6 @@
 #include "reference/code_lookup.h"
 #include "text/output_buffer.h"
 
-inline constexpr const char* kCheck_Program = "Tremvert-check";
-
 // What a sheet holds, and what its conversion makes of it.
 struct Sheet_Tally {
   long lines = 0, events = 0, converted = 0, rejected = 0, readings = 0,

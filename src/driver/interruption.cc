@@ -8,14 +8,16 @@
 #include <cassert>
 #include <cstring>
 
+#include "text/file_system.h"
+
 namespace {
 
 constexpr int kSlots = 3;
 // The handler reads these; each slot is written only while the signals are
-// held back.  NAME_MAX-sized, so no allocation is involved.
+// held back.  Of a name's room, so no allocation is involved.
 struct Registered {
   int folder;
-  char name[256];
+  char name[kName_Room];
 } new_files[kSlots];
 const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -67,7 +69,7 @@ void Drop_Held_Interruptions() {
 }
 
 void Register_New_File(int slot, int folder, const std::string& name) {
-  // A file that was made has a name shorter than NAME_MAX.
+  // A file that was made has a name shorter than kName_Room.
   assert(slot >= 0 && slot < kSlots && name.size() < sizeof new_files[slot].name);
   new_files[slot].folder = folder;
   std::memcpy(new_files[slot].name, name.c_str(), name.size() + 1);

@@ -135,9 +135,9 @@ bool Find_Output(Output_File& o, std::string* err) {
       *err = Reason_Of(ELOOP);
       return false;
     }
-    // The text of a link is shorter than PATH_MAX (4096) on the systems this
-    // runs on; a longer one is cut, and then leads nowhere.
-    char link[4096];
+    // The text of a link is shorter than kPath_Room; a longer one is cut,
+    // and then leads nowhere.
+    char link[kPath_Room];
     const ssize_t n =
         System().Readlinkat(folder, o.final_name.c_str(), link, sizeof link);
     if (n < 0) {
