@@ -15,6 +15,7 @@
 #include "text/failure.h"
 #include "records/misreadings.h"
 #include "reference/code_lookup.h"
+#include "text/descriptor.h"
 #include "text/escaped_text.h"
 #include "text/fields.h"
 #include "text/file_system.h"
@@ -234,16 +235,13 @@ std::string Tally_Text(const Sheet_Tally& t) {
 bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
                  int F_Flag, bool summary_only, Out_Buffer& out,
                  Sheet_Tally& tally, std::string* err) {
-  const int fd = System().Open(name.c_str(), O_RDONLY | O_CLOEXEC, 0);
-  if (fd < 0) {
+  // Closed whichever way the check ends, a lack of memory included.
+  const Descriptor fd(System().Open(name.c_str(), O_RDONLY | O_CLOEXEC, 0));
+  if (!fd.is_open()) {
     *err = Reason_Of(errno);
     Put_Unread(out, name, "opened", *err);
     return false;
   }
-  struct Closer {  // whichever way the check ends, a lack of memory included
-    int fd;
-    ~Closer() { System().Close(fd); }
-  } closer{fd};
   Out_Buffer escaped;  // the name as the problems show it
   Open_Out_Buffer(escaped, -1, 0);
   Put_Escaped(escaped, name, true);
@@ -258,7 +256,7 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
   std::string reason;
   Line_Reader reader;
   try {
-    Open_Line_Reader(reader, fd);
+    Open_Line_Reader(reader, fd.get());
     std::string_view info;
     while (Read_Line(reader, info)) Check_Line(c, info);
     if (reader.read_error != 0) reason = Reason_Of(reader.read_error);

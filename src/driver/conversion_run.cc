@@ -214,7 +214,7 @@ Loop_End Convert_Lines(Run& r) {
   Loop_End end;
   Line_Reader reader;
   try {
-    Open_Line_Reader(reader, r.sheet.fd);
+    Open_Line_Reader(reader, r.sheet.fd.get());
     std::string_view info;
     while (Read_Line(reader, info)) {
       Dispatch_Line(info, r.state, r.m.maps, r.log.out, r.catalog.out);
@@ -230,7 +230,7 @@ Loop_End Convert_Lines(Run& r) {
 // Reads the mapping files and converts the lines of the sheet; a failure is
 // reported and sets the status to 1.
 void Convert_Sheet(Run& r) {
-  if (r.sheet.fd < 0) {
+  if (!r.sheet.fd.is_open()) {
     Fail(r, r.sheet.name, "opened", r.sheet.name, r.sheet_failed);
     return;
   }

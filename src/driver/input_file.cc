@@ -8,9 +8,9 @@
 #include "text/file_system.h"
 
 bool Open_Input(Input_File& f, std::string* err) {
-  f.fd = System().Open(f.name.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  f.fd.Reset(System().Open(f.name.c_str(), O_RDONLY | O_CLOEXEC, 0));
   struct stat st;
-  if (f.fd < 0 || System().Fstat(f.fd, &st) != 0) {
+  if (!f.fd.is_open() || System().Fstat(f.fd.get(), &st) != 0) {
     *err = Reason_Of(Last_Error());
     Close_Input(f);
     return false;
@@ -20,6 +20,5 @@ bool Open_Input(Input_File& f, std::string* err) {
 }
 
 void Close_Input(Input_File& f) {
-  if (f.fd >= 0) System().Close(f.fd);
-  f.fd = -1;
+  f.fd.Close();
 }

@@ -7,10 +7,11 @@
 #include <string>
 
 #include "driver/file_identity.h"
+#include "text/descriptor.h"
 
 struct Input_File {
   std::string name;  // as the command line gave it, for messages
-  int fd = -1;       // -1 while it is not open
+  Descriptor fd;     // while it is open
   File_Identity identity;
 };
 

@@ -23,6 +23,7 @@
 #include <string>
 
 #include "driver/file_identity.h"
+#include "text/descriptor.h"
 #include "text/output_buffer.h"
 
 struct Output_File {
@@ -31,10 +32,10 @@ struct Output_File {
   std::string name;  // as formed from the base name, for messages
   int slot = 0;      // its slot among the files an interruption removes
   Mode mode = kReplace;
-  int folder = -1;           // the folder that holds its name (O_PATH)
+  Descriptor folder;         // the folder that holds its name (O_PATH)
   std::string folder_path;   // its path ("" for "."), for messages only
   std::string final_name;    // its name there, symbolic links followed
-  int earlier = -1;          // the earlier file, open for writing, untouched
+  Descriptor earlier;        // the earlier file, open for writing, untouched
   bool exists = false;       // there is an earlier file
   struct stat status {};     // of the earlier file
   File_Identity identity;    // of the earlier file, or of the name to make

@@ -17,12 +17,13 @@
 #include <string>
 
 #include "driver/output_file.h"
+#include "text/descriptor.h"
 
 struct Output_Lock {
   const Output_File* beside = nullptr;  // the output whose folder holds it
   int folder = -1;   // the folder of the lock file (the output's: not owned)
   std::string name;  // the lock file's name there; empty: an output's own
-  int fd = -1;       // the locked file, or -1
+  Descriptor fd;     // the locked file, while locked
 };
 
 // Waits for the lock of the outputs and takes it.  Call once the outputs are

@@ -19,7 +19,7 @@ bool Keep_Earlier(Output_File& o) {
   bool shorter = false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     o.restore_name = Name_Beside(o, "earlier", shorter);
-    if (System().Linkat(o.folder, o.final_name.c_str(), o.folder,
+    if (System().Linkat(o.folder.get(), o.final_name.c_str(), o.folder.get(),
                         o.restore_name.c_str()) == 0)
       return true;
     o.restore_name.clear();
@@ -39,10 +39,10 @@ int Put_In_Place(Output_File& o) {
     case Output_File::kReplace:
       break;
   }
-  if (System().Renameat(o.folder, o.new_name.c_str(), o.folder,
+  if (System().Renameat(o.folder.get(), o.new_name.c_str(), o.folder.get(),
                         o.final_name.c_str()) != 0)
     return errno;
-  Register_New_File(o.slot, o.folder, "");
+  Register_New_File(o.slot, o.folder.get(), "");
   o.new_name.clear();
   return 0;
 }
@@ -51,9 +51,9 @@ int Put_In_Place(Output_File& o) {
 // failure.
 int Put_Back(Output_File& o) {
   if (o.mode != Output_File::kReplace) return 0;
-  if ((o.exists ? System().Renameat(o.folder, o.restore_name.c_str(), o.folder,
+  if ((o.exists ? System().Renameat(o.folder.get(), o.restore_name.c_str(), o.folder.get(),
                                     o.final_name.c_str())
-                : System().Unlinkat(o.folder, o.final_name.c_str())) != 0)
+                : System().Unlinkat(o.folder.get(), o.final_name.c_str())) != 0)
     return errno;
   o.restore_name.clear();
   return 0;
@@ -62,7 +62,7 @@ int Put_Back(Output_File& o) {
 // Step 4.
 void Drop_Earlier(Output_File& o) {
   if (o.restore_name.empty()) return;
-  System().Unlinkat(o.folder, o.restore_name.c_str());
+  System().Unlinkat(o.folder.get(), o.restore_name.c_str());
   o.restore_name.clear();
 }
 
