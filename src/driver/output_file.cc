@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cassert>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -57,6 +58,7 @@ int Make_New_File(Output_File& o) {
         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
         o.exists ? 0600 : 0666);
     if (fd >= 0) {
+      assert(o.new_name.size() < kName_Room);
       Register_New_File(o.slot, o.folder.get(), o.new_name);
       return fd;
     }
@@ -202,6 +204,7 @@ bool Open_Earlier(Output_File& o, std::string* err) {
     *err = Reason_Of(errno);
     return false;
   }
+  assert(o.mode == Output_File::kReplace);  // decided here, once
   o.exists = true;
   o.identity = Identity_Of_Status(o.status);
   const mode_t type = o.status.st_mode;
@@ -221,6 +224,7 @@ bool Open_Earlier(Output_File& o, std::string* err) {
 }
 
 bool Make_Output(Output_File& o, size_t capacity, std::string* err) {
+  assert(o.folder.is_open() && o.new_name.empty() && o.out.fd < 0);
   Open_Out_Buffer(o.out, -1, capacity);
   if (o.mode == Output_File::kInPlace) {
     o.out.fd = o.earlier.Release();
@@ -261,6 +265,8 @@ bool Close_Output(Output_File& o) {
 }
 
 int Copy_Into_Place(Output_File& o) {
+  assert(o.mode == Output_File::kTemporary);
+  assert(o.earlier.is_open() && o.out.fd >= 0);
   int error = System().Ftruncate(o.earlier.get(), 0) == 0 ? 0 : errno;
   char block[1 << 16];
   for (off_t at = 0; error == 0;) {
@@ -273,8 +279,10 @@ int Copy_Into_Place(Output_File& o) {
     for (ssize_t done = 0; error == 0 && done < n;) {
       const ssize_t w =
           System().Write(o.earlier.get(), block + done, static_cast<size_t>(n - done));
-      if (w > 0)
+      if (w > 0) {
+        assert(w <= n - done);
         done += w;
+      }
       else if (w == 0)
         error = EIO;
       else if (errno != EINTR)

@@ -31,6 +31,7 @@ bool Fail_With_Errno(Descriptor& fd, std::string* err) {
 }
 
 bool Lock_Beside(Output_Lock& lock, const Output_File& o, std::string* err) {
+  assert(o.folder.is_open() && lock.name.empty());
   bool shorter = false;
   for (;;) {
     std::string name =

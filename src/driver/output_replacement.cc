@@ -1,6 +1,7 @@
 // The outputs' replacement.  See the header.
 #include "driver/output_replacement.h"
 
+#include <cassert>
 #include <cerrno>
 #include <utility>
 
@@ -39,6 +40,8 @@ int Put_In_Place(Output_File& o) {
     case Output_File::kReplace:
       break;
   }
+  assert(!o.new_name.empty());  // made, and not yet in place
+  assert(o.out.fd < 0);         // written out and closed
   if (System().Renameat(o.folder.get(), o.new_name.c_str(), o.folder.get(),
                         o.final_name.c_str()) != 0)
     return errno;
@@ -51,6 +54,8 @@ int Put_In_Place(Output_File& o) {
 // failure.
 int Put_Back(Output_File& o) {
   if (o.mode != Output_File::kReplace) return 0;
+  assert(o.new_name.empty());  // in place
+  assert(!o.exists || !o.restore_name.empty());  // kept by step 1
   if ((o.exists ? System().Renameat(o.folder.get(), o.restore_name.c_str(), o.folder.get(),
                                     o.final_name.c_str())
                 : System().Unlinkat(o.folder.get(), o.final_name.c_str())) != 0)
@@ -73,6 +78,8 @@ bool Replace_Outputs(Output_File& first, Output_File& second,
   // Only the output put in place first may have to be put back: the first
   // that can be (a second link is made for it alone), else a renamed one
   // before a copied one.
+  assert(&first != &second);
+  assert(failure.failed == nullptr && failure.not_put_back == nullptr);
   Output_File* order[] = {&first, &second};
   const bool first_back = Keep_Earlier(first);
   const bool second_back = !first_back && Keep_Earlier(second);

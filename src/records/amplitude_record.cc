@@ -1,6 +1,7 @@
 // Amplitude records.  See the header.
 #include "records/amplitude_record.h"
 
+#include <cassert>
 #include <cmath>
 #include <string>
 
@@ -149,6 +150,7 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   const Component_Amplitude components[] = {
       {"Z", "ELZ", s.Zamp}, {"N", "ELN", s.Namp}, {"E", "ELE", s.Eamp}};
   Out_Buffer& r = f_cnss;
+  assert(C_Freq.size() >= 5);  // "%5s"
   for (const Component_Amplitude& a : components) {
     if (s.Flag == 0 || a.value == 0.0f) continue;
     std::string_view comp = a.comp;

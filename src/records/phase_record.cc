@@ -1,6 +1,8 @@
 // Phase records.  See the header.
 #include "records/phase_record.h"
 
+#include <cassert>
+
 #include "records/catalog_record.h"
 #include "records/misreadings.h"
 #include "records/seconds_text.h"
@@ -148,6 +150,7 @@ bool Check_Form(int EventId, const Phase_Fields& p, int F_Flag,
 // The character written for the onset: its first, or its second when the
 // first is an opening parenthesis; a blank for "(" alone.
 char Onset_Letter(std::string_view onset) {
+  assert(!onset.empty());  // the form's check saw to it
   if (onset[0] != '(') return onset[0];
   return onset.size() > 1 ? onset[1] : ' ';
 }
@@ -295,6 +298,7 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   char onset = Onset_Letter(s.Onset);
   if (s.Phase_Type == "-") s.Phase_Type = "Unknown";
 
+  assert(p.time.size() >= 4);  // hour and minute, by the form's check
   s.Hour = Read_Int(p.time.substr(0, 2));
   s.Minute = Read_Int(p.time.substr(2, 2));
   s.Second = static_cast<float>(Read_Real(p.time.substr(4)));
