@@ -1,4 +1,11 @@
 // Phase records.  See the header.
+//
+// The $pic record has two writers: a fast one for the usual widths, which
+// sets each value at its columns over a line of blanks, and the general one,
+// a Put_ helper for each printf conversion, for values wider than their
+// columns.  Both are kept only while records_test.cc proves them equal, and
+// equal to snprintf, on every field at every width up to its columns and
+// beyond (PicWritersAgreeOnEveryWidth).
 #include "records/phase_record.h"
 
 #include <cassert>
@@ -226,34 +233,39 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
   w.push_back(std::move(text));
 }
 
+}  // namespace
+
 // The $pic record: "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n"
 // with "$pic", Year, Month, Day, Hour, Minute, C_Second, Sta_Name, Network,
 // Phase_Type, "QV", Number, Seed, the onset letter, G_Motion, ' ', ' ',
 // C_EventId.
-void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
+bool Write_Pic_Usual(Out_Buffer& r, const Conversion_State& s, char onset) {
   const bool usual = Is_Usual_Reading(s) && s.Hour >= 0 && s.Hour <= 99 &&
                      s.Minute >= 0 && s.Minute <= 99 && s.C_Second.size >= 7 &&
                      s.Phase_Type.size() <= 8 && s.n_s.Seed.size() <= 3;
-  if (usual) {  // every value fits its columns: 63 of them and the line end
-    char* p = Room_Of_Blanks(r, 64);
-    std::memcpy(p, "$pic", 4);
-    Set_Date(p + 4, s.Year, s.Month, s.Day);
-    Set_Two_Digits(p + 12, s.Hour);
-    Set_Two_Digits(p + 14, s.Minute);
-    std::memcpy(p + 16, s.C_Second.text, 7);
-    Set_Left(p + 23, s.Sta_Name);
-    Set_Left(p + 28, s.n_s.Network);
-    Set_Left(p + 30, s.Phase_Type);
-    std::memcpy(p + 38, "QV", 2);
-    Set_Right(p + 41, 3, s.n_s.Number);
-    Set_Left(p + 47 - s.n_s.Seed.size(), s.n_s.Seed.prefix);  // "%3s"
-    Set_Left(p + 47 - s.n_s.Seed.component.size(), s.n_s.Seed.component);
-    p[47] = onset;
-    p[48] = s.G_Motion;
-    Set_Record_End(p + 51, s.C_EventId);
-    r.size += 64;
-    return;
-  }
+  if (!usual) return false;
+  // Every value fits its columns: 63 of them and the line end.
+  char* p = Room_Of_Blanks(r, 64);
+  std::memcpy(p, "$pic", 4);
+  Set_Date(p + 4, s.Year, s.Month, s.Day);
+  Set_Two_Digits(p + 12, s.Hour);
+  Set_Two_Digits(p + 14, s.Minute);
+  std::memcpy(p + 16, s.C_Second.text, 7);
+  Set_Left(p + 23, s.Sta_Name);
+  Set_Left(p + 28, s.n_s.Network);
+  Set_Left(p + 30, s.Phase_Type);
+  std::memcpy(p + 38, "QV", 2);
+  Set_Right(p + 41, 3, s.n_s.Number);
+  Set_Left(p + 47 - s.n_s.Seed.size(), s.n_s.Seed.prefix);  // "%3s"
+  Set_Left(p + 47 - s.n_s.Seed.component.size(), s.n_s.Seed.component);
+  p[47] = onset;
+  p[48] = s.G_Motion;
+  Set_Record_End(p + 51, s.C_EventId);
+  r.size += 64;
+  return true;
+}
+
+void Write_Pic_Any(Out_Buffer& r, const Conversion_State& s, char onset) {
   Put_Left(r, "$pic", 4);
   Put_Date(r, s.Year, s.Month, s.Day);
   Put_Two_Digits(r, s.Hour);
@@ -271,8 +283,6 @@ void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
   Put_Char(r, ' ');
   Put_Record_End(r, s.C_EventId);
 }
-
-}  // namespace
 
 void Convert_Phase(std::string_view info, Conversion_State& s,
                    const Mapping_Tables& maps, Out_Buffer& f_err,
@@ -322,5 +332,5 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   }
   if (!written) return;
 
-  Write_Pic(f_cnss, s, onset);
+  if (!Write_Pic_Usual(f_cnss, s, onset)) Write_Pic_Any(f_cnss, s, onset);
 }
