@@ -3,8 +3,17 @@
 # runs the whole test suite, and prints the share of the lines of src/ that
 # the tests run (a line counts as run when any translation unit runs it),
 # then each line that none runs.  Needs gcov (part of g++) and python3.
-# Three end-to-end cases run the program as another user, who cannot write
-# the coverage data; they fail in this build only.
+# Four end-to-end cases cannot write the coverage data, and fail in this
+# build only: three run the program as another user (setpriv), who may not
+# write the build's files,
+#   mapping_files_read_only
+#   outputs_copied_in_place_when_no_new_file_fits
+#   sticky_folder_keeps_both_outputs
+# and one runs it under a file size limit of one block (ulimit -f 1), which
+# the coverage files exceed:
+#   check_standard_output_fails
+# The other limited cases (write_fails_mid_run, ulimit -f 100, and
+# outputs_kept_at_the_descriptor_limit, ulimit -n) leave room enough.
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD build=$PWD/build-coverage

@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr const char* kCheck_Program = "Tremvert-check";
+
 void Write_Usage(Out_Buffer& f) {
   Put_Text(f,
            "usage: Tremvert-check [-F] [--summary] [--stations FILE]\n"
@@ -132,8 +134,10 @@ int Check(int argc, const char* const* argv, Out_Buffer& out,
   Sheet_Tally total;
   for (const std::string& sheet : sheets) {
     Sheet_Tally tally;
-    if (!Check_Sheet(sheet, m.maps, alternate ? 1 : 0, summary_only, out, err,
-                     tally)) {
+    std::string reason;
+    if (!Check_Sheet(sheet, m.maps, alternate ? 1 : 0, summary_only, out,
+                     tally, &reason)) {
+      Report_Fatal(out, err, kCheck_Program, sheet, reason);
       status = 2;
       ++unread;
     } else {

@@ -7,13 +7,15 @@
 #include <cerrno>
 #include <new>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "check/event_distance.h"
 #include "driver/dispatch.h"
-#include "driver/fatal_failure.h"
+#include "text/failure.h"
 #include "records/misreadings.h"
 #include "reference/code_lookup.h"
+#include "text/descriptor.h"
 #include "text/escaped_text.h"
 #include "text/fields.h"
 #include "text/file_system.h"
@@ -232,18 +234,14 @@ std::string Tally_Text(const Sheet_Tally& t) {
 
 bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
                  int F_Flag, bool summary_only, Out_Buffer& out,
-                 Out_Buffer& err, Sheet_Tally& tally) {
-  const int fd = System().Open(name.c_str(), O_RDONLY | O_CLOEXEC, 0);
-  if (fd < 0) {
-    const std::string reason = Reason_Of(errno);
-    Put_Unread(out, name, "opened", reason);
-    Report_Fatal(out, err, kCheck_Program, name, reason);
+                 Sheet_Tally& tally, std::string* err) {
+  // Closed whichever way the check ends, a lack of memory included.
+  const Descriptor fd(System().Open(name.c_str(), O_RDONLY | O_CLOEXEC, 0));
+  if (!fd.is_open()) {
+    *err = Reason_Of(errno);
+    Put_Unread(out, name, "opened", *err);
     return false;
   }
-  struct Closer {  // whichever way the check ends, a lack of memory included
-    int fd;
-    ~Closer() { System().Close(fd); }
-  } closer{fd};
   Out_Buffer escaped;  // the name as the problems show it
   Open_Out_Buffer(escaped, -1, 0);
   Put_Escaped(escaped, name, true);
@@ -258,7 +256,7 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
   std::string reason;
   Line_Reader reader;
   try {
-    Open_Line_Reader(reader, fd);
+    Open_Line_Reader(reader, fd.get());
     std::string_view info;
     while (Read_Line(reader, info)) Check_Line(c, info);
     if (reader.read_error != 0) reason = Reason_Of(reader.read_error);
@@ -270,7 +268,7 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
   if (!reason.empty()) {
     // What the lines before the failure had is not the sheet's summary.
     Put_Unread(out, name, "read", reason);
-    Report_Fatal(out, err, kCheck_Program, name, reason);
+    *err = std::move(reason);
     return false;
   }
   Put_Escaped(out, name, true);

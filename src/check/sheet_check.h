@@ -10,8 +10,6 @@
 #include "reference/code_lookup.h"
 #include "text/output_buffer.h"
 
-inline constexpr const char* kCheck_Program = "Tremvert-check";
-
 // What a sheet holds, and what its conversion makes of it.
 struct Sheet_Tally {
   long lines = 0, events = 0, converted = 0, rejected = 0, readings = 0,
@@ -26,11 +24,11 @@ std::string Tally_Text(const Sheet_Tally& t);
 
 // Checks the sheet `name` with the mapping tables and the layout of F_Flag,
 // writing one line for each problem to `out` unless `summary_only`, and the
-// sheet's summary line.  Returns false, with a line on `err`, when the sheet
-// cannot be opened or read; its summary line then says so instead of giving
-// counts ("b.sheet: could not be read: Is a directory").
+// sheet's summary line.  False, with the reason, when the sheet cannot be
+// opened or read; its summary line then says so instead of giving counts
+// ("b.sheet: could not be read: Is a directory").
 bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
                  int F_Flag, bool summary_only, Out_Buffer& out,
-                 Out_Buffer& err, Sheet_Tally& tally);
+                 Sheet_Tally& tally, std::string* err);
 
 #endif  // TREMVERT_CHECK_SHEET_CHECK_H_

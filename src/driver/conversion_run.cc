@@ -42,7 +42,7 @@ struct Run {
   Mapping_Files& m;
   bool maps_read = false;  // the tables hold both files
   Input_File sheet;
-  int sheet_failed = 0;  // errno of the sheet's open
+  std::string sheet_failed;  // why the sheet could not be opened
   Output_File log, catalog;
   Output_Lock lock;
   // Standard output and error are known to be none of the run's files
@@ -181,22 +181,15 @@ bool Start_Up(Run& r) {
   std::string reason;
   // The sheet is opened now, so that each file is looked at once; a failure
   // is told after the banner, as the run's own.
-  r.sheet.fd = System().Open(r.sheet.name.c_str(), O_RDONLY | O_CLOEXEC, 0);
-  struct stat st;
-  if (r.sheet.fd < 0 || System().Fstat(r.sheet.fd, &st) != 0) {
-    r.sheet_failed = errno != 0 ? errno : EIO;
-    Close_Input(r.sheet);
-  } else {
-    r.sheet.identity = Identity_Of_Status(st);
-  }
+  Open_Input(r.sheet, &r.sheet_failed);
   for (Output_File* o : {&r.log, &r.catalog}) {
     if (!Find_Output(*o, &reason)) {
       Fail(r, o->name, "opened", o->name, reason);
       return false;
     }
   }
-  if (const Output_File* o = Lock_Outputs(r.lock, r.catalog, r.log, &reason)) {
-    Fail(r, o->name, "opened", o->name, reason);
+  if (!Lock_Outputs(r.lock, r.catalog, r.log, &reason)) {
+    Fail(r, r.lock.beside->name, "opened", r.lock.beside->name, reason);
     return false;
   }
   for (auto [o, other] : {std::pair{&r.log, (const Output_File*)nullptr},
@@ -236,7 +229,7 @@ Loop_End Convert_Lines(Run& r) {
   Loop_End end;
   Line_Reader reader;
   try {
-    Open_Line_Reader(reader, r.sheet.fd);
+    Open_Line_Reader(reader, r.sheet.fd.get());
     std::string_view info;
     while (Read_Line(reader, info)) {
       Dispatch_Line(info, r.state, r.m.maps, r.log.out, r.catalog.out);
@@ -252,8 +245,8 @@ Loop_End Convert_Lines(Run& r) {
 // Reads the mapping files and converts the lines of the sheet; a failure is
 // reported and sets the status to 1.
 void Convert_Sheet(Run& r) {
-  if (r.sheet.fd < 0) {
-    Fail(r, r.sheet.name, "opened", r.sheet.name, Reason_Of(r.sheet_failed));
+  if (!r.sheet.fd.is_open()) {
+    Fail(r, r.sheet.name, "opened", r.sheet.name, r.sheet_failed);
     return;
   }
   if (!r.maps_read && !Read_Mapping_Files(r)) return;
@@ -271,15 +264,15 @@ void Shut_Down(Run& r) {
   Close_Input(r.sheet);
   Put_Text(r.out, "\n\n");
   Put_Char(r.log.out, '\n');
-  const int log_failed = Close_Output(r.log);
-  const int catalog_failed = Close_Output(r.catalog);
+  const bool log_closed = Close_Output(r.log);
+  const bool catalog_closed = Close_Output(r.catalog);
   Close_Input(r.m.stat);
   Close_Input(r.m.inst);
-  if (log_failed != 0)
-    Fail(r, r.log.name, "written", r.log.name, Reason_Of(log_failed));
-  if (catalog_failed != 0)
+  if (!log_closed)
+    Fail(r, r.log.name, "written", r.log.name, Reason_Of(r.log.out.failed));
+  if (!catalog_closed)
     Fail(r, r.catalog.name, "written", r.catalog.name,
-         Reason_Of(catalog_failed));
+         Reason_Of(r.catalog.out.failed));
   if (r.status != 0) return;  // the destructor removes the new files
   if (!Flush_Output(r.out, r.err, kProgram)) {
     r.status = 1;

@@ -1,6 +1,8 @@
 // Dispatch on the record letter.  See the header.
 #include "driver/dispatch.h"
 
+#include <cassert>
+
 #include "records/amplitude_record.h"
 #include "records/comment_record.h"
 #include "records/event_record.h"
@@ -43,6 +45,7 @@ Line_Result Dispatch_Line(std::string_view info, Conversion_State& s,
   Line_Result r;
   r.kind = kind;
   r.wrote = f_cnss.size != written_at;
+  assert(s.Messages >= 0 && s.Messages <= Reading_State::kMost_Messages);
   r.messages = s.Messages;
   for (int i = 0; i < s.Messages; ++i) r.message_start[i] = s.Message_Start[i];
   if (s.Rejected)

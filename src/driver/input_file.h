@@ -7,12 +7,17 @@
 #include <string>
 
 #include "driver/file_identity.h"
+#include "text/descriptor.h"
 
 struct Input_File {
   std::string name;  // as the command line gave it, for messages
-  int fd = -1;       // -1 while it is not open
+  Descriptor fd;     // while it is open
   File_Identity identity;
 };
+
+// Opens the file for reading and looks at it by its descriptor.  False,
+// with the reason, when it cannot be opened or looked at; it is closed then.
+bool Open_Input(Input_File& f, std::string* err);
 
 // Closes the file, if open.
 void Close_Input(Input_File& f);

@@ -31,7 +31,7 @@ inline constexpr int kLog_Slot = 0, kCatalog_Slot = 1, kLock_Slot = 2;
 
 // Registers the file `name` of the folder open on `folder` under `slot`, or
 // forgets the slot's file when `name` is empty.  A name is one component, so
-// shorter than 256 bytes.  Call under an Interruption_Guard.
+// shorter than kName_Room.  Call under an Interruption_Guard.
 void Register_New_File(int slot, int folder, const std::string& name);
 
 // Removes the registered files: what the handlers do before the process

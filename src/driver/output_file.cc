@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cassert>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <utility>
 
 #include "driver/fatal_failure.h"
 #include "driver/file_attributes.h"
@@ -52,11 +54,12 @@ int Make_New_File(Output_File& o) {
     // An earlier file's access is given to the new one once it is made; until
     // then, only its owner may open it.
     const int fd = System().Openat(
-        o.folder, o.new_name.c_str(),
+        o.folder.get(), o.new_name.c_str(),
         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
         o.exists ? 0600 : 0666);
     if (fd >= 0) {
-      Register_New_File(o.slot, o.folder, o.new_name);
+      assert(o.new_name.size() < kName_Room);
+      Register_New_File(o.slot, o.folder.get(), o.new_name);
       return fd;
     }
     const int error = errno;
@@ -80,24 +83,25 @@ int Make_Temporary_File() {
   if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) return fd;
   // A file system without nameless files: a named one, whose name goes at
   // once.
-  int folder = System().Open(folder_path, O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
-  if (folder < 0) return -1;
+  Descriptor folder(
+      System().Open(folder_path, O_PATH | O_DIRECTORY | O_CLOEXEC, 0));
+  if (!folder.is_open()) return -1;
   Interruption_Guard guard;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = "Tremvert-unfinished-" + Unique_Suffix();
-    fd = System().Openat(folder, name.c_str(),
+    fd = System().Openat(folder.get(), name.c_str(),
                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                          0600);
     if (fd < 0 && errno == EEXIST) continue;
-    if (fd >= 0 && System().Unlinkat(folder, name.c_str()) != 0) {
+    if (fd >= 0 && System().Unlinkat(folder.get(), name.c_str()) != 0) {
       const int error = errno;
       Close_Descriptor(fd);
       errno = error;
     }
     break;
   }
-  const int error = errno;
-  Close_Descriptor(folder);
+  const int error = errno;  // not the folder's close
+  folder.Close();
   errno = error;
   return fd;
 }
@@ -110,21 +114,24 @@ std::string Name_Beside(const Output_File& o, const char* what, bool shorter) {
 }
 
 bool Find_Output(Output_File& o, std::string* err) {
-  Close_Descriptor(o.folder);
+  o.folder.Close();
   const std::string first = Directory_Of(o.name);
-  int folder = System().Open(first.empty() ? "." : first.c_str(),
-                             O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
+  // The folder to look in next, once opened; o.folder is closed then.  Left
+  // closed, the name is looked at again in o.folder.
+  Descriptor folder(System().Open(first.empty() ? "." : first.c_str(),
+                                  O_PATH | O_DIRECTORY | O_CLOEXEC, 0));
   std::string final_name = Name_Of(o.name);
   o.folder_path = first;
   for (int links = 0;; ++links) {
-    if (folder < 0) {
+    if (folder.is_open()) {
+      o.folder = std::move(folder);
+    } else if (!o.folder.is_open()) {
       *err = Reason_Of(errno);
       return false;
     }
-    o.folder = folder;
     o.final_name = final_name.empty() ? "." : final_name;
     struct stat st;
-    if (System().Fstatat(folder, o.final_name.c_str(), &st,
+    if (System().Fstatat(o.folder.get(), o.final_name.c_str(), &st,
                          AT_SYMLINK_NOFOLLOW) != 0) {
       if (errno == ENOENT) return true;  // made at this name
       *err = Reason_Of(errno);
@@ -135,11 +142,12 @@ bool Find_Output(Output_File& o, std::string* err) {
       *err = Reason_Of(ELOOP);
       return false;
     }
-    // The text of a link is shorter than PATH_MAX (4096) on the systems this
-    // runs on; a longer one is cut, and then leads nowhere.
-    char link[4096];
+    // The text of a link is shorter than kPath_Room; a longer one is cut,
+    // and then leads nowhere.
+    char link[kPath_Room];
     const ssize_t n =
-        System().Readlinkat(folder, o.final_name.c_str(), link, sizeof link);
+        System().Readlinkat(o.folder.get(), o.final_name.c_str(), link,
+                            sizeof link);
     if (n < 0) {
       if (errno == EINVAL) continue;  // no longer a link: looked at again
       *err = Reason_Of(errno);
@@ -152,12 +160,13 @@ bool Find_Output(Output_File& o, std::string* err) {
     o.folder_path = next.starts_with('/') ? next : o.folder_path + next;
     // Each folder is opened relative to the one the link is in: no path is
     // ever put together, so none grows too long.
-    folder = next.starts_with('/')
-                 ? System().Open(next.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0)
-                 : System().Openat(o.folder, next.c_str(),
-                                   O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
+    folder.Reset(
+        next.starts_with('/')
+            ? System().Open(next.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0)
+            : System().Openat(o.folder.get(), next.c_str(),
+                              O_PATH | O_DIRECTORY | O_CLOEXEC, 0));
     const int error = errno;
-    Close_Descriptor(o.folder);
+    o.folder.Close();
     errno = error;
   }
 }
@@ -167,13 +176,13 @@ bool Open_Earlier(Output_File& o, std::string* err) {
     // Not following a link, and without blocking on a FIFO that nobody
     // reads.  Opening a file for writing changes nothing in it, and tells
     // whether the user may write it, as an output must be.
-    o.earlier = System().Openat(
-        o.folder, o.final_name.c_str(),
-        O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-    if (o.earlier >= 0) break;
+    o.earlier.Reset(System().Openat(
+        o.folder.get(), o.final_name.c_str(),
+        O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
+    if (o.earlier.is_open()) break;
     const int error = errno;
     if (error == ENOENT) {  // made at this name
-      o.identity = Identity_Of_New(o.folder, o.final_name);
+      o.identity = Identity_Of_New(o.folder.get(), o.final_name);
       return true;
     }
     if (error == ELOOP && tries < kMost_Links) {
@@ -182,7 +191,7 @@ bool Open_Earlier(Output_File& o, std::string* err) {
       continue;
     }
     struct stat st {};
-    System().Fstatat(o.folder, o.final_name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    System().Fstatat(o.folder.get(), o.final_name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
     if (error == ENXIO && S_ISFIFO(st.st_mode))
       *err = "a FIFO that nobody reads";
     else if (error == EISDIR || (error == ENXIO && S_ISSOCK(st.st_mode)))
@@ -191,16 +200,17 @@ bool Open_Earlier(Output_File& o, std::string* err) {
       *err = Reason_Of(error);
     return false;
   }
-  if (System().Fstat(o.earlier, &o.status) != 0) {
+  if (System().Fstat(o.earlier.get(), &o.status) != 0) {
     *err = Reason_Of(errno);
     return false;
   }
+  assert(o.mode == Output_File::kReplace);  // decided here, once
   o.exists = true;
   o.identity = Identity_Of_Status(o.status);
   const mode_t type = o.status.st_mode;
   if (S_ISCHR(type) || S_ISFIFO(type)) {
     o.mode = Output_File::kInPlace;
-    if (!Clear_Nonblock(o.earlier)) {
+    if (!Clear_Nonblock(o.earlier.get())) {
       *err = Reason_Of(Last_Error());
       return false;
     }
@@ -214,9 +224,10 @@ bool Open_Earlier(Output_File& o, std::string* err) {
 }
 
 bool Make_Output(Output_File& o, size_t capacity, std::string* err) {
+  assert(o.folder.is_open() && o.new_name.empty() && o.out.fd < 0);
   Open_Out_Buffer(o.out, -1, capacity);
   if (o.mode == Output_File::kInPlace) {
-    std::swap(o.out.fd, o.earlier);
+    o.out.fd = o.earlier.Release();
     return true;
   }
   o.out.fd = Make_New_File(o);
@@ -238,23 +249,25 @@ bool Make_Output(Output_File& o, size_t capacity, std::string* err) {
     return true;  // the earlier file keeps its own access
   }
   if (!o.exists) return true;
-  if (!Copy_Attributes(o.earlier, o.out.fd, o.status, err)) return false;
-  Close_Descriptor(o.earlier);  // no longer needed: only its name is
+  if (!Copy_Attributes(o.earlier.get(), o.out.fd, o.status, err)) return false;
+  o.earlier.Close();  // no longer needed: only its name is
   return true;
 }
 
-int Close_Output(Output_File& o) {
-  if (o.out.fd < 0) return 0;
+bool Close_Output(Output_File& o) {
+  if (o.out.fd < 0) return o.out.failed == 0;
   Flush_Out(o.out);
-  if (o.mode == Output_File::kTemporary) return o.out.failed;  // copied later
+  if (o.mode == Output_File::kTemporary) return o.out.failed == 0;  // copied later
   if (System().Close(o.out.fd) != 0 && o.out.failed == 0)
-    o.out.failed = errno != 0 ? errno : EIO;
+    o.out.failed = Last_Error();
   o.out.fd = -1;
-  return o.out.failed;
+  return o.out.failed == 0;
 }
 
 int Copy_Into_Place(Output_File& o) {
-  int error = System().Ftruncate(o.earlier, 0) == 0 ? 0 : errno;
+  assert(o.mode == Output_File::kTemporary);
+  assert(o.earlier.is_open() && o.out.fd >= 0);
+  int error = System().Ftruncate(o.earlier.get(), 0) == 0 ? 0 : errno;
   char block[1 << 16];
   for (off_t at = 0; error == 0;) {
     const ssize_t n = System().Pread(o.out.fd, block, sizeof block, at);
@@ -265,9 +278,11 @@ int Copy_Into_Place(Output_File& o) {
     }
     for (ssize_t done = 0; error == 0 && done < n;) {
       const ssize_t w =
-          System().Write(o.earlier, block + done, static_cast<size_t>(n - done));
-      if (w > 0)
+          System().Write(o.earlier.get(), block + done, static_cast<size_t>(n - done));
+      if (w > 0) {
+        assert(w <= n - done);
         done += w;
+      }
       else if (w == 0)
         error = EIO;
       else if (errno != EINTR)
@@ -275,8 +290,7 @@ int Copy_Into_Place(Output_File& o) {
     }
     at += n;
   }
-  if (System().Close(o.earlier) != 0 && error == 0) error = errno;
-  o.earlier = -1;
+  if (!o.earlier.Close() && error == 0) error = errno;
   Close_Descriptor(o.out.fd);
   return error;
 }
@@ -285,11 +299,11 @@ void Discard_Output(Output_File& o) {
   Close_Descriptor(o.out.fd);
   if (!o.new_name.empty()) {
     Interruption_Guard guard;
-    System().Unlinkat(o.folder, o.new_name.c_str());
-    Register_New_File(o.slot, o.folder, "");
+    System().Unlinkat(o.folder.get(), o.new_name.c_str());
+    Register_New_File(o.slot, o.folder.get(), "");
     o.new_name.clear();
   }
-  if (!o.restore_name.empty()) System().Unlinkat(o.folder, o.restore_name.c_str());
-  Close_Descriptor(o.earlier);
-  Close_Descriptor(o.folder);
+  if (!o.restore_name.empty()) System().Unlinkat(o.folder.get(), o.restore_name.c_str());
+  o.earlier.Close();
+  o.folder.Close();
 }

@@ -23,6 +23,7 @@
 #include <string>
 
 #include "driver/file_identity.h"
+#include "text/descriptor.h"
 #include "text/output_buffer.h"
 
 struct Output_File {
@@ -31,10 +32,10 @@ struct Output_File {
   std::string name;  // as formed from the base name, for messages
   int slot = 0;      // its slot among the files an interruption removes
   Mode mode = kReplace;
-  int folder = -1;           // the folder that holds its name (O_PATH)
+  Descriptor folder;         // the folder that holds its name (O_PATH)
   std::string folder_path;   // its path ("" for "."), for messages only
   std::string final_name;    // its name there, symbolic links followed
-  int earlier = -1;          // the earlier file, open for writing, untouched
+  Descriptor earlier;        // the earlier file, open for writing, untouched
   bool exists = false;       // there is an earlier file
   struct stat status {};     // of the earlier file
   File_Identity identity;    // of the earlier file, or of the name to make
@@ -71,13 +72,14 @@ bool Open_Earlier(Output_File& o, std::string* err);
 bool Make_Output(Output_File& o, size_t capacity, std::string* err);
 
 // Writes out the buffer and closes the file it is on, unless it is a
-// temporary file, which is copied into place later.  0, or the errno of the
-// first failed write or of the close.
-int Close_Output(Output_File& o);
+// temporary file, which is copied into place later.  False when a write or
+// the close failed: the buffer's first failure (o.out.failed) says why.
+bool Close_Output(Output_File& o);
 
 // Copies the temporary file of a kTemporary output into the earlier file, in
 // place.  0, or the errno of the failure: the output is cut then.  Allocates
-// nothing.
+// nothing, as a step of the outputs' replacement (so it keeps the errno value
+// rather than a reason's text).
 int Copy_Into_Place(Output_File& o);
 
 // Removes the new file of a run that did not succeed (and a second link to

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
+#include <cassert>
 #include <cerrno>
 #include <utility>
 
@@ -22,81 +23,84 @@ bool Wait_For(int fd) {
 
 // Fails with the reason of errno, closing `fd` first (the reason's text may
 // run out of memory).
-bool Fail_With_Errno(int fd, std::string* err) {
+bool Fail_With_Errno(Descriptor& fd, std::string* err) {
   const int error = errno;
-  if (fd >= 0) System().Close(fd);
+  fd.Close();
   *err = Reason_Of(error);
   return false;
 }
 
 bool Lock_Beside(Output_Lock& lock, const Output_File& o, std::string* err) {
+  assert(o.folder.is_open() && lock.name.empty());
   bool shorter = false;
   for (;;) {
     std::string name =
         shorter ? "Tremvert-lock" : o.final_name + ".Tremvert-lock";
     // Read-only, so that the runs of other users may lock it too.
-    const int fd = System().Openat(
-        o.folder, name.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
-        0666);
-    if (fd < 0 && errno == ENAMETOOLONG && !shorter) {
+    Descriptor fd(System().Openat(o.folder.get(), name.c_str(),
+                                  O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                                  0666));
+    if (!fd.is_open() && errno == ENAMETOOLONG && !shorter) {
       shorter = true;
       continue;
     }
-    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    if (!fd.is_open() && (errno == EACCES || errno == EPERM || errno == EROFS)) {
       // A folder that refuses a new file: the output itself, if it is there
       // (its own opening says why, if it cannot be opened).
-      const int output = System().Openat(
-          o.folder, o.final_name.c_str(),
-          O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-      if (output < 0) return true;
-      if (!Wait_For(output)) return Fail_With_Errno(output, err);
-      lock.fd = output;
+      Descriptor output(System().Openat(
+          o.folder.get(), o.final_name.c_str(),
+          O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
+      if (!output.is_open()) return true;
+      if (!Wait_For(output.get())) return Fail_With_Errno(output, err);
+      lock.fd = std::move(output);
       return true;
     }
-    if (fd < 0 || !Wait_For(fd)) return Fail_With_Errno(fd, err);
+    if (!fd.is_open() || !Wait_For(fd.get())) return Fail_With_Errno(fd, err);
     struct stat held, there;
-    if (System().Fstat(fd, &held) != 0) return Fail_With_Errno(fd, err);
-    if (System().Fstatat(o.folder, name.c_str(), &there,
+    if (System().Fstat(fd.get(), &held) != 0) return Fail_With_Errno(fd, err);
+    if (System().Fstatat(o.folder.get(), name.c_str(), &there,
                          AT_SYMLINK_NOFOLLOW) == 0) {
       if (held.st_dev == there.st_dev && held.st_ino == there.st_ino) {
         // Nothing is allocated from here on, so the lock is never lost.
         Interruption_Guard guard;
-        Register_New_File(kLock_Slot, o.folder, name);
-        lock.fd = fd;
-        lock.folder = o.folder;
+        Register_New_File(kLock_Slot, o.folder.get(), name);
+        lock.fd = std::move(fd);
+        lock.folder = o.folder.get();
         lock.name = std::move(name);
         return true;
       }
     } else if (errno != ENOENT) {
       return Fail_With_Errno(fd, err);
     }
-    // Removed by the run that held it (and maybe made again): locked anew.
-    System().Close(fd);
+    // Removed by the run that held it (and maybe made again): locked anew,
+    // once `fd` has closed.
   }
 }
 
 }  // namespace
 
-const Output_File* Lock_Outputs(Output_Lock& lock, const Output_File& catalog,
-                                const Output_File& log, std::string* err) {
+bool Lock_Outputs(Output_Lock& lock, const Output_File& catalog,
+                  const Output_File& log, std::string* err) {
+  assert(!lock.fd.is_open());
   for (const Output_File* o : {&catalog, &log}) {
     struct stat st;
-    if (System().Fstatat(o->folder, o->final_name.c_str(), &st,
+    if (System().Fstatat(o->folder.get(), o->final_name.c_str(), &st,
                          AT_SYMLINK_NOFOLLOW) == 0 &&
         !S_ISREG(st.st_mode))
       continue;  // written in place: nothing kept to protect
-    return Lock_Beside(lock, *o, err) ? nullptr : o;
+    lock.beside = o;
+    return Lock_Beside(lock, *o, err);
   }
-  return nullptr;
+  return true;
 }
 
 void Unlock_Outputs(Output_Lock& lock) {
-  if (lock.fd < 0) return;
+  if (!lock.fd.is_open()) return;
   if (!lock.name.empty()) {
     Interruption_Guard guard;
     System().Unlinkat(lock.folder, lock.name.c_str());
     Register_New_File(kLock_Slot, lock.folder, "");
   }
-  System().Close(lock.fd);
+  lock.fd.Close();
   lock = Output_Lock{};
 }

@@ -17,18 +17,20 @@
 #include <string>
 
 #include "driver/output_file.h"
+#include "text/descriptor.h"
 
 struct Output_Lock {
+  const Output_File* beside = nullptr;  // the output whose folder holds it
   int folder = -1;   // the folder of the lock file (the output's: not owned)
   std::string name;  // the lock file's name there; empty: an output's own
-  int fd = -1;       // the locked file, or -1
+  Descriptor fd;     // the locked file, while locked
 };
 
 // Waits for the lock of the outputs and takes it.  Call once the outputs are
-// found, before their earlier files are opened.  nullptr, or the output
-// whose lock could not be taken, with the reason set.
-const Output_File* Lock_Outputs(Output_Lock& lock, const Output_File& catalog,
-                                const Output_File& log, std::string* err);
+// found, before their earlier files are opened.  False, with the reason, when
+// it cannot be taken; `beside` is the output it was to be taken beside.
+bool Lock_Outputs(Output_Lock& lock, const Output_File& catalog,
+                  const Output_File& log, std::string* err);
 
 // Removes the lock file and lets the lock go.  Before the outputs' folders
 // are closed.

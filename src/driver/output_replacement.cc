@@ -1,6 +1,7 @@
 // The outputs' replacement.  See the header.
 #include "driver/output_replacement.h"
 
+#include <cassert>
 #include <cerrno>
 #include <utility>
 
@@ -19,7 +20,7 @@ bool Keep_Earlier(Output_File& o) {
   bool shorter = false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     o.restore_name = Name_Beside(o, "earlier", shorter);
-    if (System().Linkat(o.folder, o.final_name.c_str(), o.folder,
+    if (System().Linkat(o.folder.get(), o.final_name.c_str(), o.folder.get(),
                         o.restore_name.c_str()) == 0)
       return true;
     o.restore_name.clear();
@@ -39,10 +40,12 @@ int Put_In_Place(Output_File& o) {
     case Output_File::kReplace:
       break;
   }
-  if (System().Renameat(o.folder, o.new_name.c_str(), o.folder,
+  assert(!o.new_name.empty());  // made, and not yet in place
+  assert(o.out.fd < 0);         // written out and closed
+  if (System().Renameat(o.folder.get(), o.new_name.c_str(), o.folder.get(),
                         o.final_name.c_str()) != 0)
     return errno;
-  Register_New_File(o.slot, o.folder, "");
+  Register_New_File(o.slot, o.folder.get(), "");
   o.new_name.clear();
   return 0;
 }
@@ -51,9 +54,11 @@ int Put_In_Place(Output_File& o) {
 // failure.
 int Put_Back(Output_File& o) {
   if (o.mode != Output_File::kReplace) return 0;
-  if ((o.exists ? System().Renameat(o.folder, o.restore_name.c_str(), o.folder,
+  assert(o.new_name.empty());  // in place
+  assert(!o.exists || !o.restore_name.empty());  // kept by step 1
+  if ((o.exists ? System().Renameat(o.folder.get(), o.restore_name.c_str(), o.folder.get(),
                                     o.final_name.c_str())
-                : System().Unlinkat(o.folder, o.final_name.c_str())) != 0)
+                : System().Unlinkat(o.folder.get(), o.final_name.c_str())) != 0)
     return errno;
   o.restore_name.clear();
   return 0;
@@ -62,7 +67,7 @@ int Put_Back(Output_File& o) {
 // Step 4.
 void Drop_Earlier(Output_File& o) {
   if (o.restore_name.empty()) return;
-  System().Unlinkat(o.folder, o.restore_name.c_str());
+  System().Unlinkat(o.folder.get(), o.restore_name.c_str());
   o.restore_name.clear();
 }
 
@@ -73,6 +78,8 @@ bool Replace_Outputs(Output_File& first, Output_File& second,
   // Only the output put in place first may have to be put back: the first
   // that can be (a second link is made for it alone), else a renamed one
   // before a copied one.
+  assert(&first != &second);
+  assert(failure.failed == nullptr && failure.not_put_back == nullptr);
   Output_File* order[] = {&first, &second};
   const bool first_back = Keep_Earlier(first);
   const bool second_back = !first_back && Keep_Earlier(second);

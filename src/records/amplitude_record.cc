@@ -1,6 +1,14 @@
 // Amplitude records.  See the header.
+//
+// The $amp record has two writers: a fast one for the usual widths, which
+// sets each value at its columns over a line of blanks, and the general one,
+// a Put_ helper for each printf conversion, for values wider than their
+// columns.  Both are kept only while records_test.cc proves them equal, and
+// equal to snprintf, on every field at every width up to its columns and
+// beyond (AmpWritersAgreeOnEveryWidth).
 #include "records/amplitude_record.h"
 
+#include <cassert>
 #include <cmath>
 #include <string>
 
@@ -37,39 +45,43 @@ void Warn_Number(const Conversion_State& s, std::string_view field,
                           std::string(when_zero));
 }
 
+}  // namespace
+
 // The $amp record of one component:
 // "%-4s%4d%02d%02d%.2s%.2s%.7s%-5s%-2s%6s%-3s%3s%-3s%-3s%-4s%c%5s%c%12s\n"
 // with "$amp", Year, Month, Day, "  ", "  ", "       ", Sta_Name, Network,
 // the amplitude "%6.2f", "QV", Number, the channel, "WAS", "mm", '1',
 // C_Freq, ' ', C_EventId.
-void Write_Amp(Out_Buffer& r, const Conversion_State& s, float value,
-               const Seed_Code& channel, std::string_view C_Freq) {
+bool Write_Amp_Usual(Out_Buffer& r, const Conversion_State& s, float value,
+                     const Seed_Code& channel, std::string_view C_Freq) {
   char digits[32];
   char* const end = digits + sizeof digits;
   const char* start = Fixed_Digits(value, 2, false, end);
-  const std::string_view amplitude =
-      start != nullptr ? std::string_view(start, end - start)
-                       : std::string_view();
-  const bool usual = start != nullptr && amplitude.size() <= 6 &&
-                     Is_Usual_Reading(s) && channel.size() <= 3 &&
-                     C_Freq.size() <= 5;
-  if (usual) {  // every value fits its columns: 71 of them and the line end
-    char* p = Room_Of_Blanks(r, 72);
-    std::memcpy(p, "$amp", 4);
-    Set_Date(p + 4, s.Year, s.Month, s.Day);
-    Set_Left(p + 23, s.Sta_Name);
-    Set_Left(p + 28, s.n_s.Network);
-    Set_Right(p + 30, 6, amplitude);
-    std::memcpy(p + 36, "QV", 2);
-    Set_Right(p + 39, 3, s.n_s.Number);
-    Set_Left(p + 42, channel.prefix);
-    Set_Left(p + 42 + channel.prefix.size(), channel.component);
-    std::memcpy(p + 45, "WASmm  1", 8);
-    Set_Right(p + 53, 5, C_Freq);
-    Set_Record_End(p + 59, s.C_EventId);
-    r.size += 72;
-    return;
-  }
+  if (start == nullptr) return false;
+  const std::string_view amplitude(start, end - start);
+  const bool usual = amplitude.size() <= 6 && Is_Usual_Reading(s) &&
+                     channel.size() <= 3 && C_Freq.size() <= 5;
+  if (!usual) return false;
+  // Every value fits its columns: 71 of them and the line end.
+  char* p = Room_Of_Blanks(r, 72);
+  std::memcpy(p, "$amp", 4);
+  Set_Date(p + 4, s.Year, s.Month, s.Day);
+  Set_Left(p + 23, s.Sta_Name);
+  Set_Left(p + 28, s.n_s.Network);
+  Set_Right(p + 30, 6, amplitude);
+  std::memcpy(p + 36, "QV", 2);
+  Set_Right(p + 39, 3, s.n_s.Number);
+  Set_Left(p + 42, channel.prefix);
+  Set_Left(p + 42 + channel.prefix.size(), channel.component);
+  std::memcpy(p + 45, "WASmm  1", 8);
+  Set_Right(p + 53, 5, C_Freq);
+  Set_Record_End(p + 59, s.C_EventId);
+  r.size += 72;
+  return true;
+}
+
+void Write_Amp_Any(Out_Buffer& r, const Conversion_State& s, float value,
+                   const Seed_Code& channel, std::string_view C_Freq) {
   Put_Left(r, "$amp", 4);
   Put_Date(r, s.Year, s.Month, s.Day);
   Put_Blanks(r, 2 + 2 + 7);
@@ -87,7 +99,6 @@ void Write_Amp(Out_Buffer& r, const Conversion_State& s, float value,
   Put_Record_End(r, s.C_EventId);
 }
 
-}  // namespace
 
 void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
                        const Mapping_Tables& maps, Out_Buffer& f_err,
@@ -149,6 +160,7 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
   const Component_Amplitude components[] = {
       {"Z", "ELZ", s.Zamp}, {"N", "ELN", s.Namp}, {"E", "ELE", s.Eamp}};
   Out_Buffer& r = f_cnss;
+  assert(C_Freq.size() >= 5);  // "%5s"
   for (const Component_Amplitude& a : components) {
     if (s.Flag == 0 || a.value == 0.0f) continue;
     std::string_view comp = a.comp;
@@ -157,6 +169,7 @@ void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
     if (f_err.size != log_at) Note_Message(s, log_at, false);
     const Seed_Code channel =
         letter == 'S' ? Seed_Code{a.channel_of_S, {}} : s.n_s.Seed;
-    Write_Amp(r, s, a.value, channel, C_Freq);
+    if (!Write_Amp_Usual(r, s, a.value, channel, C_Freq))
+      Write_Amp_Any(r, s, a.value, channel, C_Freq);
   }
 }

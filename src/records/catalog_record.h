@@ -4,6 +4,7 @@
 #ifndef TREMVERT_RECORDS_CATALOG_RECORD_H_
 #define TREMVERT_RECORDS_CATALOG_RECORD_H_
 
+#include <cassert>
 #include <string>
 
 #include "records/conversion_state.h"
@@ -34,6 +35,7 @@ inline bool Is_Usual_Reading(const Conversion_State& s) {
          s.C_EventId.size() <= kEvent_Id_Width;
 }
 inline void Set_Date(char* p, int Year, int Month, int Day) {
+  assert(Is_Usual_Date(Year, Month, Day));
   Set_Four_Digits(p, Year);
   Set_Two_Digits(p + 4, Month);
   Set_Two_Digits(p + 6, Day);
@@ -42,6 +44,7 @@ inline void Set_Date(char* p, int Year, int Month, int Day) {
 // And the record's end "%12s\n" at p, over blanks, for an identifier of at
 // most 12 characters.
 inline void Set_Record_End(char* p, std::string_view C_EventId) {
+  assert(C_EventId.size() <= kEvent_Id_Width);
   Set_Right(p, kEvent_Id_Width, C_EventId);
   p[kEvent_Id_Width] = '\n';
 }

@@ -70,9 +70,10 @@ void Warn_Coordinate(std::vector<std::string>& w, const char* field,
                 Fixed_Text(written, 5, true));
 }
 
-// Reports the first of the fields that the event cannot do without that the
-// line lacks or that is malformed; false when the line can be converted.
-bool Report_Form(int EventId, std::string_view date, std::string_view time,
+// Whether the line has the form of an event: true when it can be converted;
+// otherwise false, with the first of the fields that the event cannot do
+// without that the line lacks or that is malformed reported in the error log.
+bool Check_Form(int EventId, std::string_view date, std::string_view time,
                  std::string_view latitude, std::string_view longitude,
                  Out_Buffer& f_err) {
   const char* missing = date.empty()        ? "Date"
@@ -82,7 +83,7 @@ bool Report_Form(int EventId, std::string_view date, std::string_view time,
                                             : nullptr;
   if (missing != nullptr) {
     Put_Format(f_err, "\n Error Event %d --- %s missing.", EventId, missing);
-    return true;
+    return false;
   }
   const char* bad_name = nullptr;
   std::string_view bad;
@@ -90,11 +91,11 @@ bool Report_Form(int EventId, std::string_view date, std::string_view time,
     bad_name = "Date", bad = date;
   else if (time.size() < 4)
     bad_name = "Time", bad = time;
-  if (bad_name == nullptr) return false;
+  if (bad_name == nullptr) return true;
   Put_Format(f_err, "\n Error Event %d --- %s = ", EventId, bad_name);
   Put_Text(f_err, bad);  // as it is, NUL bytes and all
   Put_Char(f_err, '.');
-  return true;
+  return false;
 }
 
 struct Event_Tokens {
@@ -165,7 +166,7 @@ void Convert_Event(std::string_view info, Conversion_State& s,
 
   // EventId and C_EventId hold 1 and "1" for the whole run.
   const size_t log_at = f_err.size;
-  if (Report_Form(s.EventId, date, time, latitude, longitude, f_err)) {
+  if (!Check_Form(s.EventId, date, time, latitude, longitude, f_err)) {
     Note_Message(s, log_at, true);
     s.Flag = 0;
     return;

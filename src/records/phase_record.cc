@@ -1,5 +1,14 @@
 // Phase records.  See the header.
+//
+// The $pic record has two writers: a fast one for the usual widths, which
+// sets each value at its columns over a line of blanks, and the general one,
+// a Put_ helper for each printf conversion, for values wider than their
+// columns.  Both are kept only while records_test.cc proves them equal, and
+// equal to snprintf, on every field at every width up to its columns and
+// beyond (PicWritersAgreeOnEveryWidth).
 #include "records/phase_record.h"
+
+#include <cassert>
 
 #include "records/catalog_record.h"
 #include "records/misreadings.h"
@@ -115,10 +124,11 @@ std::string Fault_Text(const Phase_Fields& p, int F_Flag, Fault fault) {
          ": its first digit is read as the first motion";
 }
 
-// Reports the first field that the reading cannot do without and that the
-// line lacks, or a time field too short for hour and minute; false when the
-// line can be converted.
-bool Report_Form(int EventId, const Phase_Fields& p, int F_Flag,
+// Whether the line has the form of a reading: true when it can be converted;
+// otherwise false, with the first field that the reading cannot do without
+// and that the line lacks, or a time field too short for hour and minute,
+// reported in the error log.
+bool Check_Form(int EventId, const Phase_Fields& p, int F_Flag,
                  Out_Buffer& f_err) {
   const char* missing = nullptr;
   if (p.station.empty())
@@ -135,18 +145,19 @@ bool Report_Form(int EventId, const Phase_Fields& p, int F_Flag,
     missing = "Time";
   if (missing != nullptr) {
     Put_Format(f_err, "\n Error Phase %d --- %s missing.", EventId, missing);
-    return true;
+    return false;
   }
-  if (p.time.size() >= 4) return false;
+  if (p.time.size() >= 4) return true;
   Put_Format(f_err, "\n Error Phase %d --- Time = ", EventId);
   Put_Text(f_err, p.time);
   Put_Char(f_err, '.');
-  return true;
+  return false;
 }
 
 // The character written for the onset: its first, or its second when the
 // first is an opening parenthesis; a blank for "(" alone.
 char Onset_Letter(std::string_view onset) {
+  assert(!onset.empty());  // the form's check saw to it
   if (onset[0] != '(') return onset[0];
   return onset.size() > 1 ? onset[1] : ' ';
 }
@@ -222,34 +233,39 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
   w.push_back(std::move(text));
 }
 
+}  // namespace
+
 // The $pic record: "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n"
 // with "$pic", Year, Month, Day, Hour, Minute, C_Second, Sta_Name, Network,
 // Phase_Type, "QV", Number, Seed, the onset letter, G_Motion, ' ', ' ',
 // C_EventId.
-void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
+bool Write_Pic_Usual(Out_Buffer& r, const Conversion_State& s, char onset) {
   const bool usual = Is_Usual_Reading(s) && s.Hour >= 0 && s.Hour <= 99 &&
                      s.Minute >= 0 && s.Minute <= 99 && s.C_Second.size >= 7 &&
                      s.Phase_Type.size() <= 8 && s.n_s.Seed.size() <= 3;
-  if (usual) {  // every value fits its columns: 63 of them and the line end
-    char* p = Room_Of_Blanks(r, 64);
-    std::memcpy(p, "$pic", 4);
-    Set_Date(p + 4, s.Year, s.Month, s.Day);
-    Set_Two_Digits(p + 12, s.Hour);
-    Set_Two_Digits(p + 14, s.Minute);
-    std::memcpy(p + 16, s.C_Second.text, 7);
-    Set_Left(p + 23, s.Sta_Name);
-    Set_Left(p + 28, s.n_s.Network);
-    Set_Left(p + 30, s.Phase_Type);
-    std::memcpy(p + 38, "QV", 2);
-    Set_Right(p + 41, 3, s.n_s.Number);
-    Set_Left(p + 47 - s.n_s.Seed.size(), s.n_s.Seed.prefix);  // "%3s"
-    Set_Left(p + 47 - s.n_s.Seed.component.size(), s.n_s.Seed.component);
-    p[47] = onset;
-    p[48] = s.G_Motion;
-    Set_Record_End(p + 51, s.C_EventId);
-    r.size += 64;
-    return;
-  }
+  if (!usual) return false;
+  // Every value fits its columns: 63 of them and the line end.
+  char* p = Room_Of_Blanks(r, 64);
+  std::memcpy(p, "$pic", 4);
+  Set_Date(p + 4, s.Year, s.Month, s.Day);
+  Set_Two_Digits(p + 12, s.Hour);
+  Set_Two_Digits(p + 14, s.Minute);
+  std::memcpy(p + 16, s.C_Second.text, 7);
+  Set_Left(p + 23, s.Sta_Name);
+  Set_Left(p + 28, s.n_s.Network);
+  Set_Left(p + 30, s.Phase_Type);
+  std::memcpy(p + 38, "QV", 2);
+  Set_Right(p + 41, 3, s.n_s.Number);
+  Set_Left(p + 47 - s.n_s.Seed.size(), s.n_s.Seed.prefix);  // "%3s"
+  Set_Left(p + 47 - s.n_s.Seed.component.size(), s.n_s.Seed.component);
+  p[47] = onset;
+  p[48] = s.G_Motion;
+  Set_Record_End(p + 51, s.C_EventId);
+  r.size += 64;
+  return true;
+}
+
+void Write_Pic_Any(Out_Buffer& r, const Conversion_State& s, char onset) {
   Put_Left(r, "$pic", 4);
   Put_Date(r, s.Year, s.Month, s.Day);
   Put_Two_Digits(r, s.Hour);
@@ -268,14 +284,12 @@ void Write_Pic(Out_Buffer& r, const Conversion_State& s, char onset) {
   Put_Record_End(r, s.C_EventId);
 }
 
-}  // namespace
-
 void Convert_Phase(std::string_view info, Conversion_State& s,
                    const Mapping_Tables& maps, Out_Buffer& f_err,
                    Out_Buffer& f_cnss) {
   Phase_Fields p = Scan_Phase(info, s.F_Flag);
   size_t log_at = f_err.size;
-  if (Report_Form(s.EventId, p, s.F_Flag, f_err)) {
+  if (!Check_Form(s.EventId, p, s.F_Flag, f_err)) {
     Note_Message(s, log_at, true);
     if (s.Warnings != nullptr)
       Warn_Layout(s, info, p, Is_Whole_Time(p.time), nullptr);
@@ -294,6 +308,7 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   char onset = Onset_Letter(s.Onset);
   if (s.Phase_Type == "-") s.Phase_Type = "Unknown";
 
+  assert(p.time.size() >= 4);  // hour and minute, by the form's check
   s.Hour = Read_Int(p.time.substr(0, 2));
   s.Minute = Read_Int(p.time.substr(2, 2));
   s.Second = static_cast<float>(Read_Real(p.time.substr(4)));
@@ -317,5 +332,5 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
   }
   if (!written) return;
 
-  Write_Pic(f_cnss, s, onset);
+  if (!Write_Pic_Usual(f_cnss, s, onset)) Write_Pic_Any(f_cnss, s, onset);
 }

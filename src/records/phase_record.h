@@ -13,4 +13,11 @@ void Convert_Phase(std::string_view info, Conversion_State& s,
                    const Mapping_Tables& maps, Out_Buffer& f_err,
                    Out_Buffer& f_cnss);
 
+// The $pic record of the reading in the state, with the onset letter
+// `onset`: by the fast writer, which writes it only when every value fits
+// its usual columns (false: nothing written), and by the general one, for
+// any widths.  Convert_Phase uses both; the tests prove them equal.
+bool Write_Pic_Usual(Out_Buffer& r, const Conversion_State& s, char onset);
+void Write_Pic_Any(Out_Buffer& r, const Conversion_State& s, char onset);
+
 #endif  // TREMVERT_RECORDS_PHASE_RECORD_H_

@@ -1,6 +1,7 @@
 // The seconds text.  See the header.
 #include "records/seconds_text.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -18,6 +19,7 @@ void Format_Seconds(float Second, Seconds_Text& C_Second) {
     const double rest = scaled - q;
     q += (rest > 0.5) | ((rest == 0.5) & q);  // no branch on the digits
     if (q < (Second < 10.0f ? 100000u : 1000000u)) {
+      assert(q < 1000000u);  // two digits before the point, four after
       char* text = C_Second.text;
       text[0] = static_cast<char>('0' + q / 100000);
       text[1] = static_cast<char>('0' + q / 10000 % 10);
@@ -39,6 +41,7 @@ void Format_Seconds(float Second, Seconds_Text& C_Second) {
   if (start == nullptr) {  // not finite, or 1e9 and more
     char text[kFixed_Room];
     const size_t n = Format_Fixed(text, Second, width, 4, false);
+    assert(below_ten + n <= sizeof C_Second.text);  // 46 characters at most
     C_Second.text[0] = '0';
     std::memcpy(C_Second.text + below_ten, text, n);
     C_Second.size = below_ten + n;
@@ -46,6 +49,8 @@ void Format_Seconds(float Second, Seconds_Text& C_Second) {
   }
   for (size_t n = end - start; n < width; ++n) *--start = ' ';
   if (below_ten) *--start = '0';
+  assert(start >= quick);
   C_Second.size = end - start;
+  assert(C_Second.size >= 7 && C_Second.size <= sizeof C_Second.text);
   std::memcpy(C_Second.text, start, C_Second.size);
 }

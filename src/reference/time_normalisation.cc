@@ -1,6 +1,7 @@
 // Calendar normalisation by plain arithmetic.  See the header.
 #include "reference/time_normalisation.h"
 
+#include <cassert>
 #include <climits>
 #include <cmath>
 
@@ -21,6 +22,7 @@ void Civil_From_Days(int64_t z, int64_t& y, int64_t& m, int64_t& d) {
   const int64_t mp = (5 * doy + 2) / 153;
   d = doy - (153 * mp + 2) / 5 + 1;
   m = mp < 10 ? mp + 3 : mp - 9;
+  assert(m >= 1 && m <= 12 && d >= 1 && d <= 31);
   y = yoe + era * 400 + (m <= 2);
 }
 
@@ -46,6 +48,7 @@ int64_t Days_From_Civil(int64_t y, int64_t m, int64_t d) {
 
 int Days_In_Month(int64_t year, int32_t month) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  assert(month >= 1 && month <= 12);
   const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
   return kDays[month - 1] + (month == 2 && leap);
 }
@@ -69,6 +72,7 @@ void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,
     const int64_t in_day =
         int64_t{Hour} * 3600 + int64_t{Minute} * 60 + whole_seconds;
     if (in_day >= 0 && in_day < 86400) {
+      assert(Hour != 24);
       const float sec_f = Second - static_cast<float>(whole_seconds);
       Hour = static_cast<int32_t>(in_day / 3600);
       Minute = static_cast<int32_t>(in_day / 60 % 60);
@@ -106,6 +110,7 @@ void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,
 
   const int64_t day_of = Floor_Div(nb_sec, 86400);
   const int64_t in_day = nb_sec - day_of * 86400;
+  assert(in_day >= 0 && in_day < 86400);
   Civil_From_Days(day_of, y, m, d);
   if (!Fits_Int(y - 1900) || !Fits_Int(y)) return;
   Year = static_cast<int32_t>(y);

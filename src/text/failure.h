@@ -16,8 +16,19 @@
 //   reader's read_error) so that writing or reading can go on without a test
 //   after every call; the run looks at it once, when it closes the stream.
 //
-// Checks that answer a question about their input (Test_Event, Is_Decimal)
-// are not calls that fail: they return whether the input passed.
+// Checks that answer a question about their input (Test_Event, Is_Decimal,
+// Check_Form) are not calls that fail: they return whether the input passed
+// (Test_Event and Test_Phase as the int 1 or 0 that their definition gives).
+//
+// Two kinds of call keep the system's own convention, -1 or false with errno
+// set, and are named for it in their comments:
+// - The file-system seam (File_System) and the small helpers that stand for
+//   one system call (Clear_Nonblock, Make_New_File): their callers decide on
+//   the errno value itself (EEXIST: another name; EACCES: a temporary file).
+// - The replacement of the outputs (Replace_Outputs, Copy_Into_Place), which
+//   may allocate nothing between its steps, not even a reason's text: it
+//   keeps the errno value, and the caller makes the reason once it is over.
+// Whichever it is, Last_Error() is the errno value to report.
 #ifndef TREMVERT_TEXT_FAILURE_H_
 #define TREMVERT_TEXT_FAILURE_H_
 

@@ -7,7 +7,14 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <climits>
 #include <cstddef>
+
+// The room that the system's longest path takes, and its longest name in a
+// folder, each with a final NUL (PATH_MAX and NAME_MAX + 1, on the systems
+// this runs on).
+inline constexpr size_t kPath_Room = PATH_MAX;
+inline constexpr size_t kName_Room = NAME_MAX + 1;
 
 struct File_System {
   virtual ~File_System() = default;

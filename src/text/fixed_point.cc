@@ -25,6 +25,7 @@ char* Fixed_Digits(double value, int precision, bool plus, char* end) {
   uint64_t q = static_cast<uint64_t>(scaled);
   const double rest = scaled - static_cast<double>(q);  // exact too
   q += (rest > 0.5) | ((rest == 0.5) & q);  // no branch on the digits
+  assert(q <= 100000000000000u);  // at most 9 + 5 digits
   // Two digits at a time, from the right.
   char* p = end;
   int fraction = precision;
@@ -63,12 +64,17 @@ size_t Format_Fixed(char (&text)[kFixed_Room], double value, size_t width,
   char quick[32];
   char* const end = quick + sizeof quick;
   const char* start = Fixed_Digits(value, precision, plus, end);
-  if (start == nullptr)
-    return std::snprintf(text, kFixed_Room, plus ? "%+*.*f" : "%*.*f",
-                         static_cast<int>(width), precision, value);
+  if (start == nullptr) {
+    const int n = std::snprintf(text, kFixed_Room, plus ? "%+*.*f" : "%*.*f",
+                                static_cast<int>(width), precision, value);
+    assert(n > 0 && static_cast<size_t>(n) < kFixed_Room);  // never cut
+    return static_cast<size_t>(n);
+  }
   const size_t n = end - start;
+  assert(n <= 24 && n < sizeof quick);
   const size_t pad = n < width ? width - n : 0;
   std::memset(text, ' ', pad);
   std::memcpy(text + pad, start, n);
+  assert(pad + n >= width && pad + n <= 32);
   return pad + n;
 }

@@ -1,6 +1,7 @@
 // Whole-line reading.  See the header.
 #include "text/line_reader.h"
 
+#include <cassert>
 #include <cerrno>
 #include <cstring>
 
@@ -34,11 +35,14 @@ bool Skip_Byte_Order_Mark(Line_Reader& r) {
 bool Read_Line(Line_Reader& r, std::string_view& line) {
   size_t searched = r.start;  // bytes before this hold no line end
   for (;;) {
+    assert(r.start <= searched && searched <= r.end);
+    assert(r.end <= r.buffer.size());
     if (!r.start_known && !Skip_Byte_Order_Mark(r)) searched = r.end;
     const char* base = r.buffer.data();
     const void* newline = std::memchr(base + searched, '\n', r.end - searched);
     if (newline != nullptr) {
       size_t stop = static_cast<const char*>(newline) - base + 1;
+      assert(stop > r.start && stop <= r.end);
       line = std::string_view(base + r.start, stop - r.start);
       r.start = stop;
       return true;
@@ -62,8 +66,10 @@ bool Read_Line(Line_Reader& r, std::string_view& line) {
     if (r.end == r.buffer.size()) r.buffer.resize(r.buffer.size() * 2);
     const ssize_t n =
         System().Read(r.fd, r.buffer.data() + r.end, r.buffer.size() - r.end);
-    if (n > 0)
+    if (n > 0) {
+      assert(static_cast<size_t>(n) <= r.buffer.size() - r.end);
       r.end += static_cast<size_t>(n);
+    }
     else if (n == 0)
       r.at_end = true;
     else if (errno != EINTR)  // what came before the failure is still given

@@ -20,6 +20,10 @@
 // word, half word or quarter word when n is at most 16.
 [[gnu::always_inline]] inline void Copy_Bytes(char* to, const char* from,
                                               size_t n) {
+  assert(n == 0 || reinterpret_cast<uintptr_t>(to + n) <=
+                        reinterpret_cast<uintptr_t>(from) ||
+         reinterpret_cast<uintptr_t>(from + n) <=
+             reinterpret_cast<uintptr_t>(to));  // the ranges apart
   if (n > 16) {
     std::memcpy(to, from, n);
   } else if (n >= 8) {
@@ -122,7 +126,7 @@ inline void Put_Two_Digits(Out_Buffer& r, int value) {
 
 // "%4d" of a year of four digits, or "%Wd" of any value.
 inline void Put_Year(Out_Buffer& r, int value) {
-  if (value >= 1000 && value < 10000) {
+  if (value >= 1000 && value < 10000) {  // four digits exactly
     char* p = Room(r, 4);
     p[0] = static_cast<char>('0' + value / 1000);
     p[1] = static_cast<char>('0' + value / 100 % 10);
@@ -142,6 +146,7 @@ inline void Put_Year(Out_Buffer& r, int value) {
 }
 [[gnu::always_inline]] inline void Set_Right(char* field, size_t width,
                                              std::string_view s) {
+  assert(s.size() <= width);  // the caller checked that it fits
   Copy_Bytes(field + width - s.size(), s.data(), s.size());
 }
 inline void Set_Four_Digits(char* p, int value) {
@@ -160,6 +165,7 @@ inline char* Room_Of_Blanks(Out_Buffer& r, size_t n) {
   };
   static constexpr uint64_t kBlanks = 0x2020202020202020u;
   static constexpr Block kBlock = {{kBlanks, kBlanks, kBlanks, kBlanks}};
+  assert(n > 0 && n <= 128);  // a record's line, not a text of any length
   char* p = Room(r, n + sizeof(Block) - 1);
   for (size_t i = 0; i < n; i += sizeof(Block))
     std::memcpy(p + i, &kBlock, sizeof(Block));

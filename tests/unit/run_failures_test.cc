@@ -5,11 +5,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -28,7 +30,6 @@
 #include "check/check_run.h"
 #include "driver/conversion_run.h"
 #include "driver/interruption.h"
-#include "reference/validity_checks.h"
 #include "text/file_system.h"
 #include "text/output_buffer.h"
 
@@ -922,33 +923,39 @@ TEST_F(Run_Failures, ASecondRunForTheSameOutputsWaitsForTheFirst) {
   EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
 }
 
+// A run's process, ended by SIGTERM while its new files are registered: the
+// handler removes them, and only them, and the process ends by the signal.
+// The signal, raised while the files are registered, waits for the guard.
 TEST_F(Run_Failures, AnInterruptionRemovesTheNewFiles) {
-  Write_File("new.Tremvert-unfinished-a", "x");
-  {
-    Interruption_Guard guard;
-    Register_New_File(kLog_Slot, AT_FDCWD, "new.Tremvert-unfinished-a");
-    Register_New_File(kCatalog_Slot, AT_FDCWD, "");
-    Register_New_File(kLock_Slot, AT_FDCWD, "");
+  Write_File("case.error.log.Tremvert-unfinished-a", "x");
+  Write_File("case.vrn.cnss.Tremvert-unfinished-b", "x");
+  Write_File("case.vrn.cnss", kEarlier_Catalog);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {  // no test macros here: exit statuses say what went wrong
+    std::signal(SIGTERM, SIG_DFL);
+    Remove_New_Files_On_Interruption();
+    const int folder = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    {
+      Interruption_Guard guard;
+      Register_New_File(kLog_Slot, folder,
+                        "case.error.log.Tremvert-unfinished-a");
+      Register_New_File(kCatalog_Slot, folder,
+                        "case.vrn.cnss.Tremvert-unfinished-b");
+      Register_New_File(kLock_Slot, folder, "");
+      raise(SIGTERM);
+      if (access("case.error.log.Tremvert-unfinished-a", F_OK) != 0)
+        _exit(2);  // handled while the guard was held
+    }
+    _exit(3);  // the signal did not end the process
   }
-  Remove_New_Files();
-  EXPECT_FALSE(fs::exists("new.Tremvert-unfinished-a"));
-  Interruption_Guard guard;
-  Register_New_File(kLog_Slot, AT_FDCWD, "");
-}
-
-// The checks never see these values after the normalisation, which carries
-// them into range; they still run, in their order.
-TEST(Validity_Checks, EveryFieldOutOfRangeHasItsMessage) {
-  Out_Buffer log;
-  EXPECT_EQ(0, Test_Phase(1, 1975, 13, 1, 0, 0, 0.0f, log));
-  EXPECT_EQ(0, Test_Phase(1, 1975, 12, 32, 0, 0, 0.0f, log));
-  EXPECT_EQ(0, Test_Event(1, 1975, 12, 31, -1, 0, 0.0f, 0, 0, 0, log));
-  EXPECT_EQ(0, Test_Event(1, 1975, 12, 31, 23, 60, 0.0f, 0, 0, 0, log));
-  EXPECT_EQ(1, Test_Event(1, 1983, 12, 31, 23, 59, 59.5f, 90, -180, 0, log));
-  EXPECT_EQ(
-      "\n Error Phase 1 --- Month = 13.\n Error Phase 1 --- Day = 32."
-      "\n Error Event 1 --- Hour = -1.\n Error Event 1 --- Minute = 60.",
-      Text_Of(log));
+  int status = 0;
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+  EXPECT_EQ(SIGTERM, WTERMSIG(status));
+  EXPECT_FALSE(fs::exists("case.error.log.Tremvert-unfinished-a"));
+  EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-unfinished-b"));
+  EXPECT_EQ(kEarlier_Catalog, Read_File("case.vrn.cnss"));
 }
 
 // Every allocation of a run, failing in turn: the run reports the lack of

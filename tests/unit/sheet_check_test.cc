@@ -117,11 +117,11 @@ class Sheet_Check_Test : public testing::Test {
     FILE* f = std::fopen(sheet_.c_str(), "w");
     std::fputs(text.c_str(), f);
     std::fclose(f);
-    Out_Buffer out, err;
+    Out_Buffer out;
     Open_Out_Buffer(out, -1, 0);
-    Open_Out_Buffer(err, -1, 0);
     Sheet_Tally t;
-    EXPECT_TRUE(Check_Sheet(sheet_, maps_, 0, false, out, err, t));
+    std::string err;
+    EXPECT_TRUE(Check_Sheet(sheet_, maps_, 0, false, out, t, &err)) << err;
     if (tally != nullptr) *tally = t;
     std::vector<std::string> warnings;
     const std::string report(Text_Of(out));
