@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
   double wall = Now() - start;
   int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   if (got == static_cast<ssize_t>(sizeof error)) {
-    std::fprintf(stderr, "measure: %s: %s\n", argv[first], std::strerror(error));
+    std::fprintf(stderr, "measure: %s: %s\n", argv[first],
+                 std::strerror(error));
     return 2;
   }
   std::printf("%.6f %.6f %ld %d\n",

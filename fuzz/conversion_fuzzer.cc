@@ -32,7 +32,6 @@
 #include "driver/conversion_run.h"
 #include "records/misreadings.h"
 #include "text/fixed_point.h"
-#include "records/misreadings.h"
 #include "text/numbers.h"
 
 namespace fs = std::filesystem;
@@ -150,9 +149,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Open_Out_Buffer(checked, -1, 0);
   Open_Out_Buffer(check_err, -1, 0);
   const char* check_argv[] = {"Tremvert-check", "-F", "f"};
-  const int check_status =
-      Run_Check(size & 1 ? 3 : 2, size & 1 ? check_argv : argv, checked,
-                check_err);
+  const int check_status = Run_Check(
+      size & 1 ? 3 : 2, size & 1 ? check_argv : argv, checked, check_err);
   std::string errors;
   for (string_view rest = Text_Of(checked); !rest.empty();) {
     const string_view line = rest.substr(0, rest.find('\n'));

@@ -24,23 +24,24 @@ void Write_Usage(Out_Buffer& f) {
 
 void Write_Help(Out_Buffer& out) {
   Write_Usage(out);
-  Put_Text(out,
-           "\nChecks historical sheets as Tremvert would convert them, with the\n"
-           "mapping files of the working directory, and prints each problem as\n"
-           "SHEET:LINE: error|warning|note: TEXT, then a summary line per sheet.\n"
-           "A SHEET is a sheet file or its base name.  Nothing is written to any\n"
-           "file.\n\n"
-           "  -F                  the alternate phase layout (time on the last\n"
-           "                      field)\n"
-           "  --summary           only the summary lines, and a total for several\n"
-           "                      sheets\n"
-           "  --stations FILE     the station mapping file (default\n"
-           "                      station.mapping.out)\n"
-           "  --instruments FILE  the instrument mapping file (default\n"
-           "                      instrument.mapping.out)\n"
-           "  --                  every later word is a sheet\n\n"
-           "Exit status: 0 no sheet has an error, 1 one has, 2 usage error or a\n"
-           "file that could not be read.  See man Tremvert-check.\n");
+  Put_Text(
+      out,
+      "\nChecks historical sheets as Tremvert would convert them, with the\n"
+      "mapping files of the working directory, and prints each problem as\n"
+      "SHEET:LINE: error|warning|note: TEXT, then a summary line per sheet.\n"
+      "A SHEET is a sheet file or its base name.  Nothing is written to any\n"
+      "file.\n\n"
+      "  -F                  the alternate phase layout (time on the last\n"
+      "                      field)\n"
+      "  --summary           only the summary lines, and a total for several\n"
+      "                      sheets\n"
+      "  --stations FILE     the station mapping file (default\n"
+      "                      station.mapping.out)\n"
+      "  --instruments FILE  the instrument mapping file (default\n"
+      "                      instrument.mapping.out)\n"
+      "  --                  every later word is a sheet\n\n"
+      "Exit status: 0 no sheet has an error, 1 one has, 2 usage error or a\n"
+      "file that could not be read.  See man Tremvert-check.\n");
 }
 
 int Usage_Error(Out_Buffer& out, Out_Buffer& err, const std::string& what) {
@@ -82,8 +83,7 @@ std::string Sheet_Name(std::string_view arg) {
   return std::string(arg) + std::string(kSuffix);
 }
 
-int Check(int argc, const char* const* argv, Out_Buffer& out,
-          Out_Buffer& err) {
+int Check(int argc, const char* const* argv, Out_Buffer& out, Out_Buffer& err) {
   bool alternate = false, summary_only = false, options_end = false;
   std::vector<std::string> sheets;
   Mapping_Files m;
@@ -135,8 +135,8 @@ int Check(int argc, const char* const* argv, Out_Buffer& out,
   for (const std::string& sheet : sheets) {
     Sheet_Tally tally;
     std::string reason;
-    if (!Check_Sheet(sheet, m.maps, alternate ? 1 : 0, summary_only, out,
-                     tally, &reason)) {
+    if (!Check_Sheet(sheet, m.maps, alternate ? 1 : 0, summary_only, out, tally,
+                     &reason)) {
       Report_Fatal(out, err, kCheck_Program, sheet, reason);
       status = 2;
       ++unread;

@@ -12,11 +12,11 @@
 
 #include "check/event_distance.h"
 #include "driver/dispatch.h"
-#include "text/failure.h"
 #include "records/misreadings.h"
 #include "reference/code_lookup.h"
 #include "text/descriptor.h"
 #include "text/escaped_text.h"
+#include "text/failure.h"
 #include "text/fields.h"
 #include "text/file_system.h"
 #include "text/line_reader.h"
@@ -196,8 +196,7 @@ void Warn_Comment(Sheet_Check& c, std::string_view info,
 
   if (r.outcome == Line_Outcome::kDropped) {
     ++t.dropped;
-    std::string text =
-        r.wrote ? "the comment's last piece dropped" : "dropped";
+    std::string text = r.wrote ? "the comment's last piece dropped" : "dropped";
     if (c.last_event == 0)
       text += ": no event before it";
     else
@@ -245,9 +244,18 @@ bool Check_Sheet(const std::string& name, const Mapping_Tables& maps,
   Out_Buffer escaped;  // the name as the problems show it
   Open_Out_Buffer(escaped, -1, 0);
   Put_Escaped(escaped, name, true);
-  Sheet_Check c{Text_Of(escaped), maps, summary_only ? nullptr : &out, tally,
-                {},               {},   {},                            {},
-                0,                0,    0,                             {}};
+  Sheet_Check c{Text_Of(escaped),
+                maps,
+                summary_only ? nullptr : &out,
+                tally,
+                {},
+                {},
+                {},
+                {},
+                0,
+                0,
+                0,
+                {}};
   c.state.F_Flag = F_Flag;
   c.state.Warnings = &c.warnings;
   Open_Out_Buffer(c.log, -1, 1 << 12);

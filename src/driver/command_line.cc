@@ -7,8 +7,8 @@
 
 #include "driver/mapping_files.h"
 
-#define TREMVERT_USAGE                                   \
-  "\n Tremvert <Historical file> [-F]\n"                 \
+#define TREMVERT_USAGE                   \
+  "\n Tremvert <Historical file> [-F]\n" \
   "-F: alternate phase format (time on the last field).\n\n"
 
 const char kUsage_Text[] = TREMVERT_USAGE;
@@ -21,7 +21,8 @@ const char kHelp_Text[] = TREMVERT_USAGE
     "names the sheet itself.  Options come before the names.\n"
     "\n"
     "  -F                  alternate phase layout (time on the last field)\n"
-    "  --each              convert every SHEET named, in order, in one process\n"
+    "  --each              convert every SHEET named, in order, in one "
+    "process\n"
     "                      that reads the mapping files once; a sheet that\n"
     "                      fails does not stop the others\n"
     "  --stations FILE     station mapping file (default station.mapping.out)\n"

@@ -29,8 +29,8 @@
 #define TREMVERT_DRIVER_COMMAND_LINE_H_
 
 #include <cstddef>
-#include <string>
 #include <span>
+#include <string>
 #include <string_view>
 
 // The words it names are views into argv, which lives as long as the program:
@@ -38,15 +38,16 @@
 // it cannot run out of memory.
 struct Command_Line {
   enum What { kConvert, kUsage, kHelp, kVersion } what = kUsage;
-  std::string base;       // the one-sheet form's base name, without a ".sheet"
-                          // it was given with; empty with --each
-  int F_Flag = 0;         // 1: the alternate phase layout, for every sheet
+  std::string base;        // the one-sheet form's base name, without a ".sheet"
+                           // it was given with; empty with --each
+  int F_Flag = 0;          // 1: the alternate phase layout, for every sheet
   std::string taken_as_F;  // a second word other than -F, taken as -F
-  bool each = false;      // --each
-  std::span<const char* const> sheets;  // the words naming the sheets to
-                          // convert, in order (Base_Of gives their base
-                          // names): the one-sheet form's NAME alone, or every
-                          // name after --each (maybe none)
+  bool each = false;       // --each
+  std::span<const char* const>
+      sheets;  // the words naming the sheets to
+               // convert, in order (Base_Of gives their base
+               // names): the one-sheet form's NAME alone, or every
+               // name after --each (maybe none)
   std::string_view stations;     // the station mapping file
   std::string_view instruments;  // the instrument mapping file
   std::string_view output_dir;   // empty: the outputs go beside each sheet

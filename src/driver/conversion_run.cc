@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "driver/command_line.h"
-#include "records/conversion_state.h"
 #include "driver/dispatch.h"
 #include "driver/fatal_failure.h"
 #include "driver/file_identity.h"
@@ -19,6 +18,7 @@
 #include "driver/output_file.h"
 #include "driver/output_lock.h"
 #include "driver/output_replacement.h"
+#include "records/conversion_state.h"
 #include "reference/code_lookup.h"
 #include "text/escaped_text.h"
 #include "text/file_system.h"
@@ -291,8 +291,10 @@ void Shut_Down(Run& r) {
   }
   Fail(r, f.failed->name, "written", f.failed->name, Reason_Of(f.error));
   if (const Output_File* o = f.not_put_back) {
-    std::string reason = "could not be put back: " + Reason_Of(f.put_back_error);
-    if (!kept.empty()) reason += "; the earlier file is kept as " + o->folder_path + kept;
+    std::string reason =
+        "could not be put back: " + Reason_Of(f.put_back_error);
+    if (!kept.empty())
+      reason += "; the earlier file is kept as " + o->folder_path + kept;
     Fail(r, o->name, "written", o->name, reason);
   }
 }
@@ -329,14 +331,15 @@ int Convert_One(const Command_Line& c, std::string_view word, Mapping_Files& m,
 bool No_Name_Clash(const Command_Line& c, Out_Buffer& out, Out_Buffer& err) {
   size_t first, second;
   if (!Find_Name_Clash(c, &first, &second)) return true;
-  const std::string catalog = Output_Base(c, Base_Of(c.sheets[first])) + ".vrn.cnss";
+  const std::string catalog =
+      Output_Base(c, Base_Of(c.sheets[first])) + ".vrn.cnss";
   Put_Text(out, "Error : ");
   Put_Escaped(out, catalog);
   Put_Text(out, " could not be opened.");
   Report_Fatal(out, err, kProgram, catalog,
-               "is the output of both " + std::string(Base_Of(c.sheets[first])) +
-                   ".sheet and " + std::string(Base_Of(c.sheets[second])) +
-                   ".sheet");
+               "is the output of both " +
+                   std::string(Base_Of(c.sheets[first])) + ".sheet and " +
+                   std::string(Base_Of(c.sheets[second])) + ".sheet");
   return false;
 }
 
@@ -395,7 +398,7 @@ int Run_Conversion(int argc, const char* const* argv, Out_Buffer& out,
         status = Convert(c, out, err);
     }
   } catch (const std::bad_alloc&) {  // no output replaced
-    if (sheet.empty()) {  // no one sheet's failure
+    if (sheet.empty()) {             // no one sheet's failure
       Flush_Out(out);
       Put_Text(err, "Tremvert: out of memory\n");
       Flush_Out(err);

@@ -19,6 +19,4 @@ bool Open_Input(Input_File& f, std::string* err) {
   return true;
 }
 
-void Close_Input(Input_File& f) {
-  f.fd.Close();
-}
+void Close_Input(Input_File& f) { f.fd.Close(); }

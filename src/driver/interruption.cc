@@ -26,7 +26,7 @@ int guards_held = 0;
 
 extern "C" void Handle_Interruption(int signal_number) {
   Remove_New_Files();
-  struct sigaction plain{};
+  struct sigaction plain {};
   plain.sa_handler = SIG_DFL;
   sigaction(signal_number, &plain, nullptr);
   raise(signal_number);  // delivered, and fatal, once this handler returns
@@ -42,7 +42,7 @@ sigset_t Held_Signals() {
 }  // namespace
 
 void Remove_New_Files_On_Interruption() {
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = Handle_Interruption;
   action.sa_mask = Held_Signals();
   for (int s : kSignals) {
@@ -71,7 +71,7 @@ Interruption_Guard::~Interruption_Guard() {
 void Drop_Held_Interruptions() {
   assert(guards_held > 0);
   const sigset_t set = Held_Signals();
-  const struct timespec now{};
+  const struct timespec now {};
   while (sigtimedwait(&set, nullptr, &now) > 0) {
   }
 }

@@ -52,7 +52,8 @@ bool Read_With(Load load, std::string* err) {
 
 bool Read_Instrument_File(Mapping_Files& m, std::string* err) {
   return Read_With(
-      [&] { return Load_Instrument_Mapping(m.inst.fd.get(), m.maps, err); }, err);
+      [&] { return Load_Instrument_Mapping(m.inst.fd.get(), m.maps, err); },
+      err);
 }
 
 bool Read_Station_File(Mapping_Files& m, std::string* err) {

@@ -53,10 +53,10 @@ int Make_New_File(Output_File& o) {
     o.new_name = Name_Beside(o, "unfinished", shorter);
     // An earlier file's access is given to the new one once it is made; until
     // then, only its owner may open it.
-    const int fd = System().Openat(
-        o.folder.get(), o.new_name.c_str(),
-        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-        o.exists ? 0600 : 0666);
+    const int fd =
+        System().Openat(o.folder.get(), o.new_name.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        o.exists ? 0600 : 0666);
     if (fd >= 0) {
       assert(o.new_name.size() < kName_Room);
       Register_New_File(o.slot, o.folder.get(), o.new_name);
@@ -145,9 +145,8 @@ bool Find_Output(Output_File& o, std::string* err) {
     // The text of a link is shorter than kPath_Room; a longer one is cut,
     // and then leads nowhere.
     char link[kPath_Room];
-    const ssize_t n =
-        System().Readlinkat(o.folder.get(), o.final_name.c_str(), link,
-                            sizeof link);
+    const ssize_t n = System().Readlinkat(o.folder.get(), o.final_name.c_str(),
+                                          link, sizeof link);
     if (n < 0) {
       if (errno == EINVAL) continue;  // no longer a link: looked at again
       *err = Reason_Of(errno);
@@ -191,7 +190,8 @@ bool Open_Earlier(Output_File& o, std::string* err) {
       continue;
     }
     struct stat st {};
-    System().Fstatat(o.folder.get(), o.final_name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    System().Fstatat(o.folder.get(), o.final_name.c_str(), &st,
+                     AT_SYMLINK_NOFOLLOW);
     if (error == ENXIO && S_ISFIFO(st.st_mode))
       *err = "a FIFO that nobody reads";
     else if (error == EISDIR || (error == ENXIO && S_ISSOCK(st.st_mode)))
@@ -257,7 +257,8 @@ bool Make_Output(Output_File& o, size_t capacity, std::string* err) {
 bool Close_Output(Output_File& o) {
   if (o.out.fd < 0) return o.out.failed == 0;
   Flush_Out(o.out);
-  if (o.mode == Output_File::kTemporary) return o.out.failed == 0;  // copied later
+  if (o.mode == Output_File::kTemporary)
+    return o.out.failed == 0;  // copied later
   if (System().Close(o.out.fd) != 0 && o.out.failed == 0)
     o.out.failed = Last_Error();
   o.out.fd = -1;
@@ -277,13 +278,12 @@ int Copy_Into_Place(Output_File& o) {
       break;
     }
     for (ssize_t done = 0; error == 0 && done < n;) {
-      const ssize_t w =
-          System().Write(o.earlier.get(), block + done, static_cast<size_t>(n - done));
+      const ssize_t w = System().Write(o.earlier.get(), block + done,
+                                       static_cast<size_t>(n - done));
       if (w > 0) {
         assert(w <= n - done);
         done += w;
-      }
-      else if (w == 0)
+      } else if (w == 0)
         error = EIO;
       else if (errno != EINTR)
         error = errno;
@@ -303,7 +303,8 @@ void Discard_Output(Output_File& o) {
     Register_New_File(o.slot, o.folder.get(), "");
     o.new_name.clear();
   }
-  if (!o.restore_name.empty()) System().Unlinkat(o.folder.get(), o.restore_name.c_str());
+  if (!o.restore_name.empty())
+    System().Unlinkat(o.folder.get(), o.restore_name.c_str());
   o.earlier.Close();
   o.folder.Close();
 }

@@ -41,7 +41,7 @@ struct Output_File {
   File_Identity identity;    // of the earlier file, or of the name to make
   std::string new_name;      // kReplace: the new file, while not in place
   std::string restore_name;  // the earlier file's second link, if kept
-  Out_Buffer out;            // the buffer, on the new, temporary or earlier file
+  Out_Buffer out;  // the buffer, on the new, temporary or earlier file
 };
 
 // A name for a file of the run in the folder of `o`: "<final>.Tremvert-

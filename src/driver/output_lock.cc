@@ -44,7 +44,8 @@ bool Lock_Beside(Output_Lock& lock, const Output_File& o, std::string* err) {
       shorter = true;
       continue;
     }
-    if (!fd.is_open() && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    if (!fd.is_open() &&
+        (errno == EACCES || errno == EPERM || errno == EROFS)) {
       // A folder that refuses a new file: the output itself, if it is there
       // (its own opening says why, if it cannot be opened).
       Descriptor output(System().Openat(

@@ -24,8 +24,10 @@ bool Keep_Earlier(Output_File& o) {
                         o.restore_name.c_str()) == 0)
       return true;
     o.restore_name.clear();
-    if (errno == ENAMETOOLONG && !shorter) shorter = true;
-    else if (errno != EEXIST) return false;
+    if (errno == ENAMETOOLONG && !shorter)
+      shorter = true;
+    else if (errno != EEXIST)
+      return false;
   }
   return false;
 }
@@ -54,10 +56,10 @@ int Put_In_Place(Output_File& o) {
 // failure.
 int Put_Back(Output_File& o) {
   if (o.mode != Output_File::kReplace) return 0;
-  assert(o.new_name.empty());  // in place
+  assert(o.new_name.empty());                    // in place
   assert(!o.exists || !o.restore_name.empty());  // kept by step 1
-  if ((o.exists ? System().Renameat(o.folder.get(), o.restore_name.c_str(), o.folder.get(),
-                                    o.final_name.c_str())
+  if ((o.exists ? System().Renameat(o.folder.get(), o.restore_name.c_str(),
+                                    o.folder.get(), o.final_name.c_str())
                 : System().Unlinkat(o.folder.get(), o.final_name.c_str())) != 0)
     return errno;
   o.restore_name.clear();

@@ -24,8 +24,8 @@ namespace {
 // An amplitude or frequency token that is not read whole, for the sheet
 // checker; the dash that stands for no value is read as 0 on purpose.
 void Warn_Number(const Conversion_State& s, std::string_view field,
-                 std::string_view token, bool plain, float value,
-                 int precision, const char* when_zero) {
+                 std::string_view token, bool plain, float value, int precision,
+                 const char* when_zero) {
   if (plain || token == "-") return;
   if (!Is_Decimal(token)) {
     s.Warnings->push_back(Quoted(field, token) + " read as " +
@@ -98,7 +98,6 @@ void Write_Amp_Any(Out_Buffer& r, const Conversion_State& s, float value,
   Put_Char(r, ' ');
   Put_Record_End(r, s.C_EventId);
 }
-
 
 void Convert_Amplitude(std::string_view info, char letter, Conversion_State& s,
                        const Mapping_Tables& maps, Out_Buffer& f_err,

@@ -18,7 +18,7 @@ namespace {
 
 // How a coordinate token was read, for the sheet checker.
 struct Coordinate_Reading {
-  bool whole = true;           // every character of it, as decimals
+  bool whole = true;            // every character of it, as decimals
   bool minutes_beyond = false;  // minutes of 60 or more
   bool minutes_negative = false;
 };
@@ -74,8 +74,8 @@ void Warn_Coordinate(std::vector<std::string>& w, const char* field,
 // otherwise false, with the first of the fields that the event cannot do
 // without that the line lacks or that is malformed reported in the error log.
 bool Check_Form(int EventId, std::string_view date, std::string_view time,
-                 std::string_view latitude, std::string_view longitude,
-                 Out_Buffer& f_err) {
+                std::string_view latitude, std::string_view longitude,
+                Out_Buffer& f_err) {
   const char* missing = date.empty()        ? "Date"
                         : time.empty()      ? "Time"
                         : latitude.empty()  ? "Latitude"
@@ -111,12 +111,13 @@ void Warn_Event(const Conversion_State& s, const Event_Tokens& t,
   if (!Is_Digits(t.date))
     w.push_back(Quoted("date", t.date) + " read as " + Date_Text(read));
   if (t.time.size() == 4 && !t.after_mag.empty() && Is_Digits(t.time) &&
-      Is_Decimal(t.latitude) && t.latitude.find('-') == std::string_view::npos) {
+      Is_Decimal(t.latitude) &&
+      t.latitude.find('-') == std::string_view::npos) {
     // "1005 05.5": the seconds stand apart, and every later field takes the
     // token of the field before it.
     const char* begin = t.time.data();
-    const std::string_view split(
-        begin, t.latitude.data() + t.latitude.size() - begin);
+    const std::string_view split(begin,
+                                 t.latitude.data() + t.latitude.size() - begin);
     w.push_back(Quoted("time", split) + " is split by a blank: read as " +
                 Time_Text(read) + ", the seconds as latitude " +
                 Fixed_Text(s.Latitude, 5, true) +
@@ -144,9 +145,9 @@ void Warn_Event(const Conversion_State& s, const Event_Tokens& t,
   if (Is_Beyond_Calendar(read))
     w.push_back(Quoted("date", t.date) + " is no calendar date: dated " +
                 Date_Text(now));
-  std::string carried =
-      Carry_Warning(t.time, read, now,
-                    written ? std::string_view(s.C_Second) : std::string_view());
+  std::string carried = Carry_Warning(
+      t.time, read, now,
+      written ? std::string_view(s.C_Second) : std::string_view());
   if (!carried.empty()) w.push_back(std::move(carried));
 }
 
@@ -208,8 +209,7 @@ void Convert_Event(std::string_view info, Conversion_State& s,
     Warn_Event(s,
                {date, time, latitude, longitude, depth, mag, after_mag,
                 latitude_read, longitude_read},
-               read,
-               s.Flag != 0);
+               read, s.Flag != 0);
   if (!s.Flag) return;
 
   // "$beg\n$locP%4d%02d%02d%02d%02d%7.7s%+9.5f%+10.5f%8sHRQV "

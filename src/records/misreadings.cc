@@ -17,7 +17,8 @@ bool Is_Decimal(std::string_view token) {
   size_t i = token[0] == '+' || token[0] == '-';
   const size_t n = token.size();
   size_t digits = 0;
-  for (; i < n && static_cast<unsigned char>(token[i] - '0') < 10; ++i) ++digits;
+  for (; i < n && static_cast<unsigned char>(token[i] - '0') < 10; ++i)
+    ++digits;
   if (i < n && token[i] == '.')
     for (++i; i < n && static_cast<unsigned char>(token[i] - '0') < 10; ++i)
       ++digits;
@@ -30,7 +31,6 @@ bool Is_Decimal(std::string_view token) {
   }
   return i == n;
 }
-
 
 std::string Quoted(std::string_view field, std::string_view token) {
   std::string text(field);
@@ -93,8 +93,8 @@ void Add_Time(Clock_Chars& t, const Clock& c) {
     t.size += 13;
     return;
   }
-  t.size += std::snprintf(p, sizeof t.text - t.size, "%02d:%02d:%07.4f",
-                          c.Hour, c.Minute, static_cast<double>(c.Second));
+  t.size += std::snprintf(p, sizeof t.text - t.size, "%02d:%02d:%07.4f", c.Hour,
+                          c.Minute, static_cast<double>(c.Second));
 }
 
 Clock_Chars Clock_Chars_Of(const Clock& c) {

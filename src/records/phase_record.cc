@@ -34,7 +34,7 @@ bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
 
 // The seven fields in the layout that F_Flag selects.
 [[gnu::always_inline]] inline Phase_Fields Scan_Phase(std::string_view info,
-                                                     int F_Flag) {
+                                                      int F_Flag) {
   // Read into locals, then written once each (writes that the caller reads
   // back in other sizes would stall it).
   Field_Cursor c = Fields_Of_Sheet_Line(info);
@@ -48,8 +48,8 @@ bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
     Field_Cursor after = c;
     const std::string_view motion_token = Next_Field(after);
     const char motion = Next_Char(c);
-    return {station, instrument, onset,        phase,
-            component, time,     motion,       motion_token, motion_token};
+    return {station, instrument, onset,        phase,       component,
+            time,    motion,     motion_token, motion_token};
   }
   const std::string_view component = Next_Field(c);
   const std::string_view onset = Next_Field(c);
@@ -67,8 +67,8 @@ bool Is_Digit(char c) { return c >= '0' && c <= '9'; }
     time = std::string_view(time.data() - 1, time.size() + 1);
     motion = '\0';
   }
-  return {station, instrument, onset,        phase,
-          component, time,     motion,       motion_token, after_time};
+  return {station, instrument, onset,        phase,     component,
+          time,    motion,     motion_token, after_time};
 }
 
 // An onset where the component belongs: e, i, I and the same in
@@ -92,15 +92,21 @@ inline bool Is_Component(std::string_view t) {
 }
 
 // What keeps a line from reading whole in a layout, the first found.
-enum class Fault { kNone, kMissing, kMisplaced_Onset, kMisplaced_Component,
-                   kMotion, kTime };
+enum class Fault {
+  kNone,
+  kMissing,
+  kMisplaced_Onset,
+  kMisplaced_Component,
+  kMotion,
+  kTime
+};
 
 // Whether the line reads whole in the layout: every field there and holding
 // what belongs there, a first motion of one character (in the alternate
 // layout it may stand right before the time, but not as a digit, which
 // belongs to the time) and a time that reads whole (`time_whole`).
 [[gnu::always_inline]] inline Fault Read_Layout(const Phase_Fields& p,
-                                               int F_Flag, bool time_whole) {
+                                                int F_Flag, bool time_whole) {
   if (p.station.empty() || p.instrument.empty() || p.onset.empty() ||
       p.phase.empty() || p.component.empty() || p.time.empty())
     return Fault::kMissing;
@@ -129,7 +135,7 @@ std::string Fault_Text(const Phase_Fields& p, int F_Flag, Fault fault) {
 // and that the line lacks, or a time field too short for hour and minute,
 // reported in the error log.
 bool Check_Form(int EventId, const Phase_Fields& p, int F_Flag,
-                 Out_Buffer& f_err) {
+                Out_Buffer& f_err) {
   const char* missing = nullptr;
   if (p.station.empty())
     missing = "Station";
@@ -210,8 +216,8 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
   if (p.time.size() == 4 && !p.after_time.empty() && Is_Decimal(p.after_time)) {
     // "1005 20.25": the seconds stand apart, and the time is read without.
     const char* begin = p.time.data();
-    const std::string_view split(begin, p.after_time.data() +
-                                            p.after_time.size() - begin);
+    const std::string_view split(
+        begin, p.after_time.data() + p.after_time.size() - begin);
     w.push_back(Quoted("time", split) + " is split by a blank: read as " +
                 Time_Text(read));
   } else if (Read_Layout(p, s.F_Flag, time_whole) != Fault::kNone &&
@@ -224,9 +230,9 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
   // it would be carried from is none.
   if (!Is_Beyond_Clock(read) || !s.Dated) return;
   const Clock now{s.Year, s.Month, s.Day, s.Hour, s.Minute, s.Second};
-  std::string text =
-      Carry_Warning(p.time, read, now,
-                    written ? std::string_view(s.C_Second) : std::string_view());
+  std::string text = Carry_Warning(
+      p.time, read, now,
+      written ? std::string_view(s.C_Second) : std::string_view());
   if (text.empty()) return;
   if (Date_Text(now) != Date_Text(read))
     text += ": this reading and the ones after it move to " + Date_Text(now);
@@ -235,8 +241,9 @@ void Warn_Phase(const Conversion_State& s, std::string_view info,
 
 }  // namespace
 
-// The $pic record: "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n"
-// with "$pic", Year, Month, Day, Hour, Minute, C_Second, Sta_Name, Network,
+// The $pic record:
+// "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n" with
+// "$pic", Year, Month, Day, Hour, Minute, C_Second, Sta_Name, Network,
 // Phase_Type, "QV", Number, Seed, the onset letter, G_Motion, ' ', ' ',
 // C_EventId.
 bool Write_Pic_Usual(Out_Buffer& r, const Conversion_State& s, char onset) {

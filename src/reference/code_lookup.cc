@@ -14,7 +14,8 @@ void Apply_Component_Rule(std::string_view& Comp) {
 
 }  // namespace
 
-bool Load_Station_Mapping(int f_stat, Mapping_Tables& tables, std::string* err) {
+bool Load_Station_Mapping(int f_stat, Mapping_Tables& tables,
+                          std::string* err) {
   return Load_Mapping_Table(f_stat, 2, 1, tables.stations, err);
 }
 

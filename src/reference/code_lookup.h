@@ -35,9 +35,10 @@ bool Load_Instrument_Mapping(int f_inst, Mapping_Tables& tables,
 
 // The codes of one reading.  Rewrites Comp by the component rule first (the
 // combined codes NE, NZ and NEZ become N, and EZ becomes E), then gives the
-// station's network code ("XX" when no line lists it, silently) and the instrument's number code and SEED code ("99" and empty
-// when no line lists it, with "\n Error [Unknown instrument] : %s." in the
-// error log f).  The instrument "-" is neither searched nor reported.
+// station's network code ("XX" when no line lists it, silently) and the
+// instrument's number code and SEED code ("99" and empty when no line lists it,
+// with "\n Error [Unknown instrument] : %s." in the error log f).  The
+// instrument "-" is neither searched nor reported.
 Number_SEED Get_Number_SEED(const Mapping_Tables& tables, std::string_view Stat,
                             std::string_view Inst, Out_Buffer& f,
                             std::string_view& Comp);

@@ -91,9 +91,11 @@ void* Allocate(size_t size, bool zeroed) {
   if (p == nullptr) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
   constexpr uintptr_t kHuge = uintptr_t{1} << 21;
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
+  const uintptr_t begin =
+      (reinterpret_cast<uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
   const uintptr_t end = (reinterpret_cast<uintptr_t>(p) + size) & ~(kHuge - 1);
-  if (begin < end) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  if (begin < end)
+    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 #endif
   return p;
 }
@@ -236,7 +238,7 @@ char* Write_Records(char* text, const char* end, int tokens, int key) {
       if (count < tokens)
         token[count++] = {start, static_cast<size_t>(p - start)};
     }
-    if (p < end) ++p;  // past the line end
+    if (p < end) ++p;            // past the line end
     if (count <= key) continue;  // no name: lists nothing
     for (int i = 0; i < count; ++i) {
       write = Move_Down(write, token[i]);
@@ -275,7 +277,8 @@ bool Load_Mapping_Table(int fd, int tokens, int key, Mapping_Table& t,
   if (records == 0) return true;
   // Half the slots full, for few probes; at most four fifths for a large
   // file, for little memory.
-  t.capacity = records < (1 << 20) ? 2 * records + 1 : records + records / 4 + 1;
+  t.capacity =
+      records < (1 << 20) ? 2 * records + 1 : records + records / 4 + 1;
   if (t.capacity >= (uint64_t{1} << 32)) {
     *err = "too many lines: a mapping file lists fewer than 3 billion names";
     return false;

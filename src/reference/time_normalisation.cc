@@ -45,7 +45,6 @@ int64_t Days_From_Civil(int64_t y, int64_t m, int64_t d) {
   return era * 146097 + doe - 719468;
 }
 
-
 int Days_In_Month(int64_t year, int32_t month) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   assert(month >= 1 && month <= 12);
@@ -57,9 +56,9 @@ void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,
                  int32_t& Minute, float& Second) {
   // Most readings are already in calendar order: nothing to carry.  Negative
   // zero seconds are not: the split below turns them into +0.
-  if (Hour >= 0 && Hour < 24 && Minute >= 0 && Minute < 60 &&
-      Second >= 0.0f && Second < 60.0f && !std::signbit(Second) && Month >= 1 &&
-      Month <= 12 && Day >= 1 && Day <= 28)
+  if (Hour >= 0 && Hour < 24 && Minute >= 0 && Minute < 60 && Second >= 0.0f &&
+      Second < 60.0f && !std::signbit(Second) && Month >= 1 && Month <= 12 &&
+      Day >= 1 && Day <= 28)
     return;
 
   // A calendar date whose clock time carries no further than its own day
@@ -106,7 +105,8 @@ void Modify_Time(int32_t& Year, int32_t& Month, int32_t& Day, int32_t& Hour,
   // The clock time in whole seconds; the fraction is carried apart.
   const int32_t whole = Whole_Seconds(Second);
   const float sec_f = Second - static_cast<float>(whole);
-  const int64_t nb_sec = days * 86400 + hour * 3600 + int64_t{Minute} * 60 + whole;
+  const int64_t nb_sec =
+      days * 86400 + hour * 3600 + int64_t{Minute} * 60 + whole;
 
   const int64_t day_of = Floor_Div(nb_sec, 86400);
   const int64_t in_day = nb_sec - day_of * 86400;

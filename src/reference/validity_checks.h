@@ -5,6 +5,7 @@
 #define TREMVERT_REFERENCE_VALIDITY_CHECKS_H_
 
 #include <cstdint>
+
 #include "text/output_buffer.h"
 
 int Test_Event(int EventId, int32_t Year, int32_t Month, int32_t Day,

@@ -25,7 +25,7 @@ char* Fixed_Digits(double value, int precision, bool plus, char* end) {
   uint64_t q = static_cast<uint64_t>(scaled);
   const double rest = scaled - static_cast<double>(q);  // exact too
   q += (rest > 0.5) | ((rest == 0.5) & q);  // no branch on the digits
-  assert(q <= 100000000000000u);  // at most 9 + 5 digits
+  assert(q <= 100000000000000u);            // at most 9 + 5 digits
   // Two digits at a time, from the right.
   char* p = end;
   int fraction = precision;

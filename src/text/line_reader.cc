@@ -69,8 +69,7 @@ bool Read_Line(Line_Reader& r, std::string_view& line) {
     if (n > 0) {
       assert(static_cast<size_t>(n) <= r.buffer.size() - r.end);
       r.end += static_cast<size_t>(n);
-    }
-    else if (n == 0)
+    } else if (n == 0)
       r.at_end = true;
     else if (errno != EINTR)  // what came before the failure is still given
       r.read_error = Last_Error();

@@ -2,12 +2,11 @@
 #include "text/numbers.h"
 
 #include <charconv>
-#include <cstdint>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
 
 namespace {
 
@@ -52,10 +51,9 @@ double Strtod(std::string_view text, size_t& used) {
 // after the point, m and 10^f are exact doubles and m / 10^f is one division,
 // rounded correctly as strtod rounds: the same double, bit for bit.
 bool Read_Short_Decimal(std::string_view text, double& value) {
-  static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
-                                   1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17,
-                                   1e18, 1e19, 1e20, 1e21, 1e22};
+  static const double kPowers[] = {
+      1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   const char* p = text.data();
   const char* const end = p + text.size();
   const bool negative = p < end && *p == '-';
@@ -64,12 +62,14 @@ bool Read_Short_Decimal(std::string_view text, double& value) {
   // then left to the general path, as are the other forms.
   uint64_t m = 0;
   const char* const whole = p;
-  for (unsigned d; p < end && (d = static_cast<unsigned char>(*p) - '0') < 10; ++p)
+  for (unsigned d; p < end && (d = static_cast<unsigned char>(*p) - '0') < 10;
+       ++p)
     m = m * 10 + d;
   size_t digits = p - whole, fraction = 0;
   if (p < end && *p == '.') {
     const char* const after_point = ++p;
-    for (unsigned d; p < end && (d = static_cast<unsigned char>(*p) - '0') < 10; ++p)
+    for (unsigned d; p < end && (d = static_cast<unsigned char>(*p) - '0') < 10;
+         ++p)
       m = m * 10 + d;
     fraction = p - after_point;
     digits += fraction;

@@ -26,8 +26,7 @@ bool Flush_Out(Out_Buffer& b) {
     if (n > 0) {
       assert(static_cast<size_t>(n) <= b.size - done);  // no more than asked
       done += static_cast<size_t>(n);
-    }
-    else if (n < 0 && errno != EINTR)
+    } else if (n < 0 && errno != EINTR)
       b.failed = Last_Error();
     else if (n == 0)
       b.failed = EIO;

@@ -16,10 +16,10 @@ struct Out_Buffer {
   Out_Buffer& operator=(const Out_Buffer&) = delete;
 
   std::unique_ptr<char[]> data;  // the buffer's one owner
-  size_t size = 0;      // bytes held, not yet written
-  size_t capacity = 0;  // bytes the buffer can hold
-  int fd = -1;          // the file written; -1 keeps the text in memory
-  int failed = 0;       // errno of the first failed write, 0 while none
+  size_t size = 0;               // bytes held, not yet written
+  size_t capacity = 0;           // bytes the buffer can hold
+  int fd = -1;     // the file written; -1 keeps the text in memory
+  int failed = 0;  // errno of the first failed write, 0 while none
 };
 
 // Gives the buffer room for `capacity` bytes and ties it to `fd` (-1: the

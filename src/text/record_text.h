@@ -20,8 +20,9 @@
 // word, half word or quarter word when n is at most 16.
 [[gnu::always_inline]] inline void Copy_Bytes(char* to, const char* from,
                                               size_t n) {
-  assert(n == 0 || reinterpret_cast<uintptr_t>(to + n) <=
-                        reinterpret_cast<uintptr_t>(from) ||
+  assert(n == 0 ||
+         reinterpret_cast<uintptr_t>(to + n) <=
+             reinterpret_cast<uintptr_t>(from) ||
          reinterpret_cast<uintptr_t>(from + n) <=
              reinterpret_cast<uintptr_t>(to));  // the ranges apart
   if (n > 16) {

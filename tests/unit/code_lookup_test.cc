@@ -4,9 +4,6 @@
 // read.
 #include "reference/code_lookup.h"
 
-#include "text/file_system.h"
-
-#include "test_files.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -16,6 +13,9 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "test_files.h"
+#include "text/file_system.h"
 
 namespace {
 
@@ -72,8 +72,10 @@ TEST(CodeLookup, TablesGiveWhatASearchOfTheFileGives) {
         if (random() % 3 == 0 && !names.empty())
           token = names[random() % names.size()];  // a name listed again
         else
-          for (int n = 1 + random() % (random() % 50 == 0 ? 300 : 6); n > 0; --n)
-            token += "ABCDEFGHIJKLMNOPQRSTUVWXYZabcz0123456789-_"[random() % 42];
+          for (int n = 1 + random() % (random() % 50 == 0 ? 300 : 6); n > 0;
+               --n)
+            token +=
+                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcz0123456789-_"[random() % 42];
         names.push_back(token);
         for (int b = random() % 3; b >= 0; --b)
           text += kBlanks[random() % sizeof kBlanks];
@@ -94,7 +96,8 @@ TEST(CodeLookup, TablesGiveWhatASearchOfTheFileGives) {
     if (round == 3) Use_File_System(&sizeless);
     std::string reason;
     ASSERT_TRUE(Load_Station_Mapping(station_fd, tables, &reason)) << reason;
-    ASSERT_TRUE(Load_Instrument_Mapping(instrument_fd, tables, &reason)) << reason;
+    ASSERT_TRUE(Load_Instrument_Mapping(instrument_fd, tables, &reason))
+        << reason;
     Use_File_System(nullptr);
     close(station_fd);
     close(instrument_fd);
@@ -112,8 +115,10 @@ TEST(CodeLookup, TablesGiveWhatASearchOfTheFileGives) {
       ASSERT_EQ(instrument != instruments.end(), at != nullptr) << name;
       if (at != nullptr) {
         EXPECT_EQ("", Token_Before(tables.instruments, at));
-        EXPECT_EQ(instrument->second.values[0], Token_After(at, name.size(), 1));
-        EXPECT_EQ(instrument->second.values[1], Token_After(at, name.size(), 2));
+        EXPECT_EQ(instrument->second.values[0],
+                  Token_After(at, name.size(), 1));
+        EXPECT_EQ(instrument->second.values[1],
+                  Token_After(at, name.size(), 2));
       }
     }
   }

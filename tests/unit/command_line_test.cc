@@ -47,7 +47,9 @@ TEST(CommandLine, OneSheetFormReadsAsItAlwaysHas) {
   // -F before or after; a second word of any text is -F, and named unless it
   // is -F or empty.
   for (auto words : {std::initializer_list<const char*>{"-F", "b"},
-                     {"b", "-F"}, {"b", ""}, {"b.sheet", "-F"}}) {
+                     {"b", "-F"},
+                     {"b", ""},
+                     {"b.sheet", "-F"}}) {
     const Command_Line c = Parse(words);
     EXPECT_EQ(c.what, Command_Line::kConvert);
     EXPECT_EQ(c.base, "b");
@@ -84,21 +86,40 @@ TEST(CommandLine, HelpAndVersionWinBeforeDoubleDash) {
 TEST(CommandLine, MistakesAreUsageErrors) {
   for (auto words : {
            // As before: no name, an option where the name goes, three words.
-           std::initializer_list<const char*>{}, {"-h"}, {"-x", "b"},
-           {"-F"}, {"-"}, {"-", "b"}, {"-F", "-F"}, {"b", "-x", "-F"},
-           {"b", "-F", "extra"}, {"-F", "b", "x"}, {"-F", "b", "-F"},
+           std::initializer_list<const char*>{},
+           {"-h"},
+           {"-x", "b"},
+           {"-F"},
+           {"-"},
+           {"-", "b"},
+           {"-F", "-F"},
+           {"b", "-x", "-F"},
+           {"b", "-F", "extra"},
+           {"-F", "b", "x"},
+           {"-F", "b", "-F"},
            // A missing, empty or option-like value.
-           {"--stations"}, {"b", "--stations"}, {"--stations", "b"},
-           {"--stations", "", "b"}, {"--stations=", "b"},
-           {"--stations", "-x", "b"}, {"--output-dir", "--each", "a", "b"},
+           {"--stations"},
+           {"b", "--stations"},
+           {"--stations", "b"},
+           {"--stations", "", "b"},
+           {"--stations=", "b"},
+           {"--stations", "-x", "b"},
+           {"--output-dir", "--each", "a", "b"},
            // An option given twice, or with a value it does not take.
-           {"--stations=a", "--stations=a", "b"}, {"--each", "--each", "a"},
-           {"-F", "--each", "-F", "a"}, {"--each=1", "a"}, {"--stationsx", "b"},
+           {"--stations=a", "--stations=a", "b"},
+           {"--each", "--each", "a"},
+           {"-F", "--each", "-F", "a"},
+           {"--each=1", "a"},
+           {"--stationsx", "b"},
            // An added option as the one-sheet form's second word.
-           {"b", "--each"}, {"b", "--output-dir"}, {"b", "--instruments=i"},
-           {"b", "--stations", "s"}, {"b", "x", "--each"},
+           {"b", "--each"},
+           {"b", "--output-dir"},
+           {"b", "--instruments=i"},
+           {"b", "--stations", "s"},
+           {"b", "x", "--each"},
            // With --each, options after the first sheet.
-           {"--each", "a", "-F"}, {"--each", "a", "--", "b"},
+           {"--each", "a", "-F"},
+           {"--each", "a", "--", "b"},
            {"--each", "a", "--stations", "s"},
        }) {
     std::string text;
@@ -163,8 +184,8 @@ TEST(CommandLine, TwoSheetsOfOneNameClashOnlyInAnOutputDirectory) {
   size_t first = 99, second = 99;
   Command_Line c = Parse({"--each", "a/x", "b/y", "x", "b/y.sheet", "c/x"});
   EXPECT_FALSE(Find_Name_Clash(c, &first, &second));
-  c = Parse({"--output-dir", "out", "--each", "a/x", "b/y", "x", "b/y.sheet",
-             "c/x"});
+  c = Parse(
+      {"--output-dir", "out", "--each", "a/x", "b/y", "x", "b/y.sheet", "c/x"});
   ASSERT_TRUE(Find_Name_Clash(c, &first, &second));
   EXPECT_EQ(first, 0u);  // a/x and x: the first pair met in order
   EXPECT_EQ(second, 2u);
@@ -189,10 +210,10 @@ TEST(CommandLine, HelpBeginsWithTheUsageAndNamesEveryOption) {
             "\n Tremvert <Historical file> [-F]\n"
             "-F: alternate phase format (time on the last field).\n\n");
   EXPECT_EQ(help.substr(0, usage.size()), usage);
-  for (const char* word : {"-F ", "--each", "--stations FILE",
-                           "--instruments FILE", "--output-dir DIR", "--help",
-                           "--version", "  -- ", "man Tremvert",
-                           "man Tremvert-check"})
+  for (const char* word :
+       {"-F ", "--each", "--stations FILE", "--instruments FILE",
+        "--output-dir DIR", "--help", "--version", "  -- ", "man Tremvert",
+        "man Tremvert-check"})
     EXPECT_NE(help.find(word), std::string::npos) << word;
   for (size_t start = 0, end; start < help.size(); start = end + 1) {
     end = help.find('\n', start);

@@ -1,6 +1,5 @@
 // The hand-written number conversions against the C library: fixed-point
 // text against snprintf, decimal reading against strtod, bit for bit.
-#include "records/misreadings.h"
 #include "text/numbers.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +13,7 @@
 #include <random>
 #include <string>
 
+#include "records/misreadings.h"
 #include "text/fixed_point.h"
 #include "text/output_buffer.h"
 #include "text/record_text.h"
@@ -105,22 +105,36 @@ TEST(Reading, LikeStrtod) {
     Expect_Like_Strtod(token);
   }
   const std::string zeros(400, '0');
-  for (const std::string& token :
-       {std::string("1e5"), std::string("12.5abc"), std::string("5-"),
-        std::string(".5"), std::string("+."), std::string("1.2.3"),
-        std::string("--1"), std::string("1e400"), std::string("0x1p-149"),
-        std::string("-nan(1)"), std::string("INF"), std::string(""),
-        std::string("9007199254740992"), std::string("9007199254740993"),
-        std::string("-0.9007199254740993"), std::string("1.0000000000000000000001"),
-        std::string("0.00000000000000000000012"), std::string("-0"),
-        std::string("12345678901234567890"), std::string("."),
-        "1" + zeros, "-0." + zeros + "1", "0.000" + zeros})
+  for (const std::string& token : {std::string("1e5"),
+                                   std::string("12.5abc"),
+                                   std::string("5-"),
+                                   std::string(".5"),
+                                   std::string("+."),
+                                   std::string("1.2.3"),
+                                   std::string("--1"),
+                                   std::string("1e400"),
+                                   std::string("0x1p-149"),
+                                   std::string("-nan(1)"),
+                                   std::string("INF"),
+                                   std::string(""),
+                                   std::string("9007199254740992"),
+                                   std::string("9007199254740993"),
+                                   std::string("-0.9007199254740993"),
+                                   std::string("1.0000000000000000000001"),
+                                   std::string("0.00000000000000000000012"),
+                                   std::string("-0"),
+                                   std::string("12345678901234567890"),
+                                   std::string("."),
+                                   "1" + zeros,
+                                   "-0." + zeros + "1",
+                                   "0.000" + zeros})
     Expect_Like_Strtod(token);
   // Integers as strtol reads them (atoi of the C library), saturated to the
   // int range, with the length of what it takes.
   for (int i = 0; i < 100000; ++i) {
     std::string token;
-    for (int n = random() % 14; n > 0; --n) token += "+-0123456789x"[random() % 13];
+    for (int n = random() % 14; n > 0; --n)
+      token += "+-0123456789x"[random() % 13];
     char* end = nullptr;
     const long value = std::strtol(token.c_str(), &end, 10);
     const long expected = std::clamp<long>(value, INT_MIN, INT_MAX);
@@ -143,7 +157,8 @@ TEST(Reading, DecimalsReadWholeLikeStrtod) {
   std::mt19937 random(23);
   for (int i = 0; i < 200000; ++i) {
     std::string token;
-    for (int n = random() % 9; n > 0; --n) token += "+-0123456789.eExin,"[random() % 19];
+    for (int n = random() % 9; n > 0; --n)
+      token += "+-0123456789.eExin,"[random() % 19];
     Expect_Like_Strtod(token);
   }
   for (const char* token : {"1e5", "1e", "1e+", ".e1", "5.", ".5", "-.5e-3",
@@ -154,8 +169,8 @@ TEST(Reading, DecimalsReadWholeLikeStrtod) {
 // A time reads whole with two digits of hour and of minute, and decimal
 // seconds or none: a sign or a letter there is read as something else.
 TEST(Reading, WholeTimes) {
-  for (const char* token : {"1005", "100520.25", "240012.5", "1005-0.5",
-                            "10051e1"})
+  for (const char* token :
+       {"1005", "100520.25", "240012.5", "1005-0.5", "10051e1"})
     EXPECT_TRUE(Is_Whole_Time(token)) << token;
   for (const char* token : {"100", "+10520.0", "-10520.0", "10a520.25",
                             "1a0520", "100520,25", "1005x", "1 0520"})

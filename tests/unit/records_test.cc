@@ -2,8 +2,6 @@
 // widths or through the Put_ helpers for wider values, against snprintf with
 // the records' printf formats: on random readings of every width, and each
 // field of a reading at every width, where both writers must agree.
-#include "test_printf.h"
-#include "test_files.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,17 +11,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <random>
-#include <vector>
 #include <string>
+#include <vector>
 
-#include "records/conversion_state.h"
 #include "records/amplitude_record.h"
+#include "records/conversion_state.h"
 #include "records/phase_record.h"
 #include "records/seconds_text.h"
 #include "reference/code_lookup.h"
+#include "test_files.h"
+#include "test_printf.h"
 
 namespace {
 
@@ -32,9 +32,9 @@ namespace {
 TEST(SecondsText, LikePrintf) {
   std::mt19937 random(60);
   std::uniform_real_distribution<float> near(-150.0f, 150.0f);
-  std::vector<float> values = {0.0f, -0.0f, 9.99995f, 9.99994f, 99.99995f,
-                               99.99994f, 10.0f, 100.0f, 0.00005f, 0.00015f,
-                               1e9f, -1e9f, INFINITY, -INFINITY, NAN};
+  std::vector<float> values = {0.0f,      -0.0f, 9.99995f, 9.99994f,  99.99995f,
+                               99.99994f, 10.0f, 100.0f,   0.00005f,  0.00015f,
+                               1e9f,      -1e9f, INFINITY, -INFINITY, NAN};
   for (int i = 0; i < 200000; ++i) {
     float v = near(random);
     values.push_back(v);
@@ -89,42 +89,54 @@ TEST_F(Records, PicLikePrintf) {
     Conversion_State s;
     s.Flag = 1;
     s.Year = 1965, s.Month = 3, s.Day = 7;
-    const Piece station = pick({{"ABC", "NN"}, {"SIXCHR", "LONGNET"},
-                                {"XYZ", "XX"}, {"ABCDEFGH", "XX"}, {"Q", "XX"}});
+    const Piece station = pick({{"ABC", "NN"},
+                                {"SIXCHR", "LONGNET"},
+                                {"XYZ", "XX"},
+                                {"ABCDEFGH", "XX"},
+                                {"Q", "XX"}});
     // The number code and SEED code prefix of each instrument.
     const std::vector<std::vector<std::string>> instruments = {
-        {"ABC", "01", "BH"}, {"WIDE", "12345", "LONGPRE"}, {"NOSEED", "7", ""},
-        {"-", "99", ""},     {"ZZ", "99", ""}};
+        {"ABC", "01", "BH"},
+        {"WIDE", "12345", "LONGPRE"},
+        {"NOSEED", "7", ""},
+        {"-", "99", ""},
+        {"ZZ", "99", ""}};
     const std::vector<std::string> instrument =
         instruments[random_() % instruments.size()];
-    const Piece onset = pick({{"(e)", "e"}, {"i", "i"}, {"(", " "}, {"E", "E"},
-                              {"(x)yz", "x"}});
-    const Piece phase = pick({{"Pn", "Pn"}, {"-", "Unknown"},
-                              {"PKPPKPPKP", "PKPPKPPKP"}, {"S", "S"},
+    const Piece onset = pick(
+        {{"(e)", "e"}, {"i", "i"}, {"(", " "}, {"E", "E"}, {"(x)yz", "x"}});
+    const Piece phase = pick({{"Pn", "Pn"},
+                              {"-", "Unknown"},
+                              {"PKPPKPPKP", "PKPPKPPKP"},
+                              {"S", "S"},
                               {"Lg", "Lg"}});
-    const Piece component = pick({{"Z", "Z"}, {"NEZ", "N"}, {"EZ", "E"},
-                                  {"ZN", "ZN"}, {"LONGCOMP", "LONGCOMP"}});
-    const std::string seconds = Pick({"20.25", "05", "75.5", "", "9.99999",
-                                      "123.5", "-1.5", "-0.5", "1e3", "0.0001"});
+    const Piece component = pick({{"Z", "Z"},
+                                  {"NEZ", "N"},
+                                  {"EZ", "E"},
+                                  {"ZN", "ZN"},
+                                  {"LONGCOMP", "LONGCOMP"}});
+    const std::string seconds =
+        Pick({"20.25", "05", "75.5", "", "9.99999", "123.5", "-1.5", "-0.5",
+              "1e3", "0.0001"});
     const Piece motion = pick({{"c", "c"}, {"d", "d"}, {"+", " "}, {"D", " "}});
     const int hour = static_cast<int>(random_() % 25);
     const int minute = static_cast<int>(random_() % 61);
-    const std::string line = "P " + station.text + " " + instrument[0] + " " +
-                             onset.text + " " + phase.text + " " +
-                             component.text + " " +
-                             Printf("%02d%02d", hour, minute) + seconds + " " +
-                             motion.text + "\n";
+    const std::string line =
+        "P " + station.text + " " + instrument[0] + " " + onset.text + " " +
+        phase.text + " " + component.text + " " +
+        Printf("%02d%02d", hour, minute) + seconds + " " + motion.text + "\n";
     catalog_.size = log_.size = 0;
     Convert_Phase(line, s, maps_, log_, catalog_);
 
     // The clock time from the date's midnight, in whole seconds truncated
     // toward zero, with the fraction kept apart.
-    const float second = static_cast<float>(std::strtod(seconds.c_str(), nullptr));
+    const float second =
+        static_cast<float>(std::strtod(seconds.c_str(), nullptr));
     const float whole = std::trunc(second);
     std::tm date{};
     date.tm_year = 65, date.tm_mon = 2, date.tm_mday = 7;
-    const time_t instant = timegm(&date) + hour * 3600 + minute * 60 +
-                           static_cast<time_t>(whole);
+    const time_t instant =
+        timegm(&date) + hour * 3600 + minute * 60 + static_cast<time_t>(whole);
     std::tm t;
     gmtime_r(&instant, &t);
     const float normalised = static_cast<float>(t.tm_sec) + (second - whole);
@@ -137,7 +149,8 @@ TEST_F(Records, PicLikePrintf) {
           "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n",
           "$pic", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour,
           t.tm_min,
-          (second < 10.0f ? Printf("0%6.4f", as_read) : Printf("%7.4f", as_read))
+          (second < 10.0f ? Printf("0%6.4f", as_read)
+                          : Printf("%7.4f", as_read))
               .c_str(),
           station.text.c_str(), station.written.c_str(), phase.written.c_str(),
           "QV", instrument[1].c_str(), seed.c_str(), onset.written[0],
@@ -191,8 +204,8 @@ TEST_F(Records, AmpLikePrintf) {
           "$amp", s.Year, s.Month, s.Day, "  ", "  ", "       ",
           station.c_str(), std::string(s.n_s.Network).c_str(),
           Printf("%6.2f", static_cast<double>(values[c])).c_str(), "QV",
-          number.c_str(), channel.c_str(), "WAS", "mm", '1',
-          freq_text.c_str(), ' ', s.C_EventId.c_str());
+          number.c_str(), channel.c_str(), "WAS", "mm", '1', freq_text.c_str(),
+          ' ', s.C_EventId.c_str());
     }
     written += !expected.empty();
     EXPECT_EQ(expected, Text_Of(catalog_)) << line;
@@ -235,21 +248,37 @@ std::vector<Variant> Variants(std::vector<std::string>& texts, bool pic) {
   for (size_t n = 0; n <= 14; ++n) {
     const std::string w = std::to_string(n);
     const std::string_view t = text(n);
-    if (n <= 7) v.push_back({"Sta_Name " + w, [t](auto& s) { s.Sta_Name = t; }, n <= 5});
-    if (n <= 4) v.push_back({"Network " + w, [t](auto& s) { s.n_s.Network = t; }, n <= 2});
-    if (pic && n <= 10) v.push_back({"Phase_Type " + w, [t](auto& s) { s.Phase_Type = t; }, n <= 8});
-    if (n <= 5) v.push_back({"Number " + w, [t](auto& s) { s.n_s.Number = t; }, n <= 3});
-    if (pic && n <= 5) v.push_back({"Seed " + w, [t](auto& s) { s.n_s.Seed = {t, {}}; }, n <= 3});
+    if (n <= 7)
+      v.push_back({"Sta_Name " + w, [t](auto& s) { s.Sta_Name = t; }, n <= 5});
+    if (n <= 4)
+      v.push_back(
+          {"Network " + w, [t](auto& s) { s.n_s.Network = t; }, n <= 2});
+    if (pic && n <= 10)
+      v.push_back(
+          {"Phase_Type " + w, [t](auto& s) { s.Phase_Type = t; }, n <= 8});
+    if (n <= 5)
+      v.push_back({"Number " + w, [t](auto& s) { s.n_s.Number = t; }, n <= 3});
+    if (pic && n <= 5)
+      v.push_back({"Seed " + w,
+                   [t](auto& s) {
+                     s.n_s.Seed = {t, {}};
+                   },
+                   n <= 3});
     if (pic && n >= 1 && n <= 5) {
       const std::string_view prefix = text(n - 1);
       v.push_back({"Seed and component " + w,
-                   [prefix](auto& s) { s.n_s.Seed = {prefix, "Z"}; }, n <= 3});
+                   [prefix](auto& s) {
+                     s.n_s.Seed = {prefix, "Z"};
+                   },
+                   n <= 3});
     }
     v.push_back({"C_EventId " + w,
                  [n](auto& s) { s.C_EventId = std::string(n, '9'); }, n <= 12});
   }
-  for (int year : {INT_MIN, -1000, -1, 0, 9, 99, 999, 1000, 9999, 10000, INT_MAX})
-    v.push_back({"Year " + std::to_string(year), [year](auto& s) { s.Year = year; },
+  for (int year :
+       {INT_MIN, -1000, -1, 0, 9, 99, 999, 1000, 9999, 10000, INT_MAX})
+    v.push_back({"Year " + std::to_string(year),
+                 [year](auto& s) { s.Year = year; },
                  year >= 1000 && year <= 9999});
   for (int n : {INT_MIN, -10, -1, 0, 9, 10, 99, 100, 1000, INT_MAX}) {
     const std::string w = std::to_string(n);
@@ -262,13 +291,13 @@ std::vector<Variant> Variants(std::vector<std::string>& texts, bool pic) {
 
 // The $pic record of a reading, as snprintf writes it.
 std::string Pic_By_Printf(const Conversion_State& s, char onset) {
-  return Printf("%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n",
-                "$pic", s.Year, s.Month, s.Day, s.Hour, s.Minute,
-                std::string(s.C_Second).c_str(), std::string(s.Sta_Name).c_str(),
-                std::string(s.n_s.Network).c_str(),
-                std::string(s.Phase_Type).c_str(), "QV",
-                std::string(s.n_s.Number).c_str(), s.n_s.Seed.Text().c_str(),
-                onset, s.G_Motion, ' ', ' ', s.C_EventId.c_str());
+  return Printf(
+      "%-4s%4d%02d%02d%02d%02d%.7s%-5s%-2s%-8s%-3s%3s%3s%c%c%c%c%12s\n", "$pic",
+      s.Year, s.Month, s.Day, s.Hour, s.Minute, std::string(s.C_Second).c_str(),
+      std::string(s.Sta_Name).c_str(), std::string(s.n_s.Network).c_str(),
+      std::string(s.Phase_Type).c_str(), "QV",
+      std::string(s.n_s.Number).c_str(), s.n_s.Seed.Text().c_str(), onset,
+      s.G_Motion, ' ', ' ', s.C_EventId.c_str());
 }
 
 // Both $pic writers, on each field at each width: the fast one takes the
@@ -292,9 +321,9 @@ TEST(Record_Writers, PicWritersAgreeOnEveryWidth) {
                         n >= 7});
   }
   for (float second : {-0.0f, -1.5f, 9.99995f, 99.99995f, 1e9f, 1e30f, NAN})
-    variants.push_back({"Second " + std::to_string(second),
-                        [second](auto& s) { Format_Seconds(second, s.C_Second); },
-                        true});
+    variants.push_back(
+        {"Second " + std::to_string(second),
+         [second](auto& s) { Format_Seconds(second, s.C_Second); }, true});
   for (const Variant& v : variants) {
     Conversion_State s = Usual_Reading();
     v.set(s);
@@ -306,8 +335,10 @@ TEST(Record_Writers, PicWritersAgreeOnEveryWidth) {
     EXPECT_EQ(usual, Write_Pic_Usual(fast, s, 'e')) << v.what;
     Write_Pic_Any(general, s, 'e');
     EXPECT_EQ(expected, Text_Of(general)) << v.what;
-    if (usual) EXPECT_EQ(expected, Text_Of(fast)) << v.what;
-    else EXPECT_EQ("", Text_Of(fast)) << v.what;
+    if (usual)
+      EXPECT_EQ(expected, Text_Of(fast)) << v.what;
+    else
+      EXPECT_EQ("", Text_Of(fast)) << v.what;
   }
 }
 
@@ -322,23 +353,28 @@ TEST(Record_Writers, AmpWritersAgreeOnEveryWidth) {
     std::string_view C_Freq;
   };
   Amp amp{1.25f, {"BH", "Z"}, "1.200"};
-  for (float value : {0.5f, 1.25f, 12.25f, 99.995f, 123.25f, 999.99f, 999.995f,
-                      1234.5f, -0.004f, -1.25f, -12.25f, -123.25f, 1e8f, 1e9f,
-                      1e30f, INFINITY, NAN})
-    variants.push_back({"amplitude " + std::to_string(value),
-                        [&amp, value](auto&) { amp.value = value; },
-                        std::fabs(value) < 1e9f &&
-                            Printf("%.2f", static_cast<double>(value)).size() <= 6});
+  for (float value :
+       {0.5f, 1.25f, 12.25f, 99.995f, 123.25f, 999.99f, 999.995f, 1234.5f,
+        -0.004f, -1.25f, -12.25f, -123.25f, 1e8f, 1e9f, 1e30f, INFINITY, NAN})
+    variants.push_back(
+        {"amplitude " + std::to_string(value),
+         [&amp, value](auto&) { amp.value = value; },
+         std::fabs(value) < 1e9f &&
+             Printf("%.2f", static_cast<double>(value)).size() <= 6});
   for (size_t n = 0; n <= 5; ++n) {
     const std::string_view prefix = [&] {
       texts.push_back(std::string(n, 'E'));
       return std::string_view(texts.back());
     }();
     variants.push_back({"channel " + std::to_string(n),
-                        [&amp, prefix](auto&) { amp.channel = {prefix, {}}; },
+                        [&amp, prefix](auto&) {
+                          amp.channel = {prefix, {}};
+                        },
                         n <= 3});
     variants.push_back({"channel and component " + std::to_string(n + 1),
-                        [&amp, prefix](auto&) { amp.channel = {prefix, "N"}; },
+                        [&amp, prefix](auto&) {
+                          amp.channel = {prefix, "N"};
+                        },
                         n + 1 <= 3});
   }
   for (size_t n = 0; n <= 7; ++n) {
@@ -352,7 +388,8 @@ TEST(Record_Writers, AmpWritersAgreeOnEveryWidth) {
     amp = Amp{1.25f, {"BH", "Z"}, "1.200"};
     v.set(s);
     const std::string expected = Printf(
-        "%-4s%4d%02d%02d%.2s%.2s%.7s%-5s%-2s%6s%-3s%3s%-3s%-3s%-4s%c%5s%c%12s\n",
+        "%-4s%4d%02d%02d%.2s%.2s%.7s%-5s%-2s%6s%-3s%3s%-3s%-3s%-4s%c%5s%c%"
+        "12s\n",
         "$amp", s.Year, s.Month, s.Day, "  ", "  ", "       ",
         std::string(s.Sta_Name).c_str(), std::string(s.n_s.Network).c_str(),
         Printf("%6.2f", static_cast<double>(amp.value)).c_str(), "QV",
@@ -361,12 +398,15 @@ TEST(Record_Writers, AmpWritersAgreeOnEveryWidth) {
     Out_Buffer fast, general;
     Open_Out_Buffer(fast, -1, 0);
     Open_Out_Buffer(general, -1, 0);
-    EXPECT_EQ(v.usual, Write_Amp_Usual(fast, s, amp.value, amp.channel, amp.C_Freq))
+    EXPECT_EQ(v.usual,
+              Write_Amp_Usual(fast, s, amp.value, amp.channel, amp.C_Freq))
         << v.what;
     Write_Amp_Any(general, s, amp.value, amp.channel, amp.C_Freq);
     EXPECT_EQ(expected, Text_Of(general)) << v.what;
-    if (v.usual) EXPECT_EQ(expected, Text_Of(fast)) << v.what;
-    else EXPECT_EQ("", Text_Of(fast)) << v.what;
+    if (v.usual)
+      EXPECT_EQ(expected, Text_Of(fast)) << v.what;
+    else
+      EXPECT_EQ("", Text_Of(fast)) << v.what;
   }
 }
 

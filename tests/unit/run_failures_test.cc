@@ -11,9 +11,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -22,8 +22,8 @@
 #include <mutex>
 #include <new>
 #include <sstream>
-#include <thread>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -64,8 +64,8 @@ struct Faulty_File_System : File_System {
   std::map<int, std::string> names;  // open descriptors
 
   bool Fails(const char* call, const std::string& name) {
-    if (kind != call || (exact ? name != part
-                               : name.find(part) == std::string::npos))
+    if (kind != call ||
+        (exact ? name != part : name.find(part) == std::string::npos))
       return false;
     if (nth != 0 && ++seen != nth) return false;
     errno = error;
@@ -105,8 +105,9 @@ struct Faulty_File_System : File_System {
   }
   int Fstatat(int folder, const char* name, struct stat* st,
               int flags) override {
-    return Fails("fstatat", name) ? -1
-                                  : File_System::Fstatat(folder, name, st, flags);
+    return Fails("fstatat", name)
+               ? -1
+               : File_System::Fstatat(folder, name, st, flags);
   }
   ssize_t Readlinkat(int folder, const char* name, char* text,
                      size_t size) override {
@@ -122,9 +123,9 @@ struct Faulty_File_System : File_System {
   }
   int Linkat(int from_folder, const char* from, int to_folder,
              const char* to) override {
-    return Fails("link", from) ? -1
-                               : File_System::Linkat(from_folder, from,
-                                                     to_folder, to);
+    return Fails("link", from)
+               ? -1
+               : File_System::Linkat(from_folder, from, to_folder, to);
   }
   int Unlinkat(int folder, const char* name) override {
     return Fails("unlink", name) ? -1 : File_System::Unlinkat(folder, name);
@@ -138,7 +139,7 @@ struct Faulty_File_System : File_System {
   }
   int Ftruncate(int fd, off_t length) override {
     return Fails("ftruncate", names[fd]) ? -1
-                                          : File_System::Ftruncate(fd, length);
+                                         : File_System::Ftruncate(fd, length);
   }
   int Flock(int fd, int operation) override {
     return Fails("flock", names[fd]) ? -1 : File_System::Flock(fd, operation);
@@ -213,7 +214,8 @@ class Run_Failures : public testing::Test {
  protected:
   void SetUp() override {
     home_ = fs::current_path();
-    dir_ = fs::temp_directory_path() / ("tremvert-unit-" + std::to_string(getpid()));
+    dir_ = fs::temp_directory_path() /
+           ("tremvert-unit-" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::current_path(dir_);
@@ -288,7 +290,8 @@ class Run_Failures : public testing::Test {
   bool injected = false;  // the allocation failure happened
 };
 
-constexpr const char* kBanner = "\n Converting to CNSS format --- case.sheet\n\n";
+constexpr const char* kBanner =
+    "\n Converting to CNSS format --- case.sheet\n\n";
 
 TEST_F(Run_Failures, LookingAtAnOutputStopsTheRunBeforeAnythingIsWritten) {
   Fail("fstatat", "case.vrn.cnss", EIO);
@@ -347,7 +350,8 @@ TEST_F(Run_Failures, LookingAtAnOutputStopsTheRunBeforeAnythingIsWritten) {
   fs::create_symlink("case.vrn.cnss", "loop.cnss");
   Fail("", "", 0);
   EXPECT_EQ(1, Convert());
-  EXPECT_EQ("Tremvert: case.vrn.cnss: Too many levels of symbolic links\n", err);
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Too many levels of symbolic links\n",
+            err);
 }
 
 TEST_F(Run_Failures, LookingAtAnInputIsItsOpenFailure) {
@@ -360,7 +364,9 @@ TEST_F(Run_Failures, LookingAtAnInputIsItsOpenFailure) {
   EXPECT_EQ("Tremvert: station.mapping.out: Too many open files\n", err);
   Fail("fstat", "case.sheet", EIO);
   EXPECT_EQ(1, Convert());
-  EXPECT_EQ(std::string(kBanner) + "Error : case.sheet could not be opened.\n\n", out);
+  EXPECT_EQ(
+      std::string(kBanner) + "Error : case.sheet could not be opened.\n\n",
+      out);
   EXPECT_EQ("Tremvert: case.sheet: Input/output error\n", err);
   Expect_Earlier_Outputs();
 }
@@ -403,8 +409,8 @@ TEST_F(Run_Failures, FailedReadsAndWritesReplaceNothing) {
 // A signal that interrupts a read or a write (EINTR) is no failure: the call
 // is made again, and nothing is lost or repeated.
 TEST_F(Run_Failures, InterruptedReadsAndWritesAreMadeAgain) {
-  for (const char* name : {"station.mapping.out", "instrument.mapping.out",
-                           "case.sheet"}) {
+  for (const char* name :
+       {"station.mapping.out", "instrument.mapping.out", "case.sheet"}) {
     Fail("read", name, EINTR);
     EXPECT_EQ(0, Convert()) << name;
     EXPECT_LE(2, faulty_.seen) << name;  // interrupted, then read
@@ -541,8 +547,8 @@ std::string Access_List() {
   const struct {
     uint16_t tag, permissions;
     uint32_t id;
-  } entries[] = {{1, 6, ~0u}, {2, 6, 65534}, {4, 0, ~0u}, {0x10, 6, ~0u},
-                 {0x20, 0, ~0u}};
+  } entries[] = {
+      {1, 6, ~0u}, {2, 6, 65534}, {4, 0, ~0u}, {0x10, 6, ~0u}, {0x20, 0, ~0u}};
   const uint32_t version = 2;
   std::string text(reinterpret_cast<const char*>(&version), 4);
   text.append(reinterpret_cast<const char*>(entries), sizeof entries);
@@ -643,7 +649,9 @@ TEST_F(Run_Failures, BothOutputsAreReplacedOrNeither) {
   Use_File_System(&renames);
   const ino_t catalog = Inode("case.vrn.cnss");
   EXPECT_EQ(1, Convert());
-  EXPECT_EQ(std::string(kBanner) + "\n\nError : case.error.log could not be written.", out);
+  EXPECT_EQ(
+      std::string(kBanner) + "\n\nError : case.error.log could not be written.",
+      out);
   EXPECT_EQ("Tremvert: case.error.log: Invalid cross-device link\n", err);
   Expect_Earlier_Outputs();
   EXPECT_EQ(catalog, Inode("case.vrn.cnss"));
@@ -658,9 +666,10 @@ TEST_F(Run_Failures, BothOutputsAreReplacedOrNeither) {
   renames.part = "case.vrn.cnss";
   renames.exact = true;
   EXPECT_EQ(1, Convert());
-  EXPECT_EQ("Tremvert: case.error.log: Invalid cross-device link\n"
-            "Tremvert: case.vrn.cnss: could not be put back: Input/output error\n",
-            err);
+  EXPECT_EQ(
+      "Tremvert: case.error.log: Invalid cross-device link\n"
+      "Tremvert: case.vrn.cnss: could not be put back: Input/output error\n",
+      err);
   fs::remove("case.vrn.cnss");
   renames.kind = "";
 
@@ -736,8 +745,9 @@ TEST_F(Run_Failures, AStandardStreamThatIsARunFileIsNeverWritten) {
   const int mapping = open("instrument.mapping.out", O_WRONLY | O_APPEND);
   fs::remove("station.mapping.out");
   EXPECT_EQ(1, Run(Run_Conversion, 0, -1, mapping));
-  EXPECT_EQ("Tremvert: standard error: is the same file as instrument.mapping.out\n",
-            out);
+  EXPECT_EQ(
+      "Tremvert: standard error: is the same file as instrument.mapping.out\n",
+      out);
   EXPECT_EQ("ABC 01 BH\n", Read_File("instrument.mapping.out"));
   close(mapping);
   Expect_Earlier_Outputs();
@@ -789,8 +799,9 @@ struct Swapping_Links : File_System {
   int countdown = 0;
   void Tick() {
     if (countdown == 0 || --countdown != 0) return;
-    for (auto [output, input] : {std::pair{"case.vrn.cnss", "case.sheet"},
-                                 std::pair{"case.error.log", "station.mapping.out"}}) {
+    for (auto [output, input] :
+         {std::pair{"case.vrn.cnss", "case.sheet"},
+          std::pair{"case.error.log", "station.mapping.out"}}) {
       fs::remove(output);
       fs::create_symlink(input, output);
     }
@@ -916,7 +927,8 @@ TEST_F(Run_Failures, ASecondRunForTheSameOutputsWaitsForTheFirst) {
   EXPECT_EQ(0, first_status);
   EXPECT_EQ(0, second_status);
   EXPECT_FALSE(holding.second_locked_early);
-  EXPECT_EQ("\n Error [Unknown instrument] : YY.\n", Read_File("case.error.log"));
+  EXPECT_EQ("\n Error [Unknown instrument] : YY.\n",
+            Read_File("case.error.log"));
   EXPECT_NE(std::string::npos, Read_File("case.vrn.cnss").find("19750801"));
   EXPECT_EQ(std::string::npos, Read_File("case.vrn.cnss").find("19750701"));
   Expect_No_New_File();

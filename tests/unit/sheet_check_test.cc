@@ -5,8 +5,6 @@
 // sheet reader skips a byte-order mark at the start.
 #include "check/sheet_check.h"
 
-#include "test_printf.h"
-#include "test_files.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -18,6 +16,8 @@
 #include <vector>
 
 #include "reference/code_lookup.h"
+#include "test_files.h"
+#include "test_printf.h"
 #include "text/file_system.h"
 #include "text/line_reader.h"
 

@@ -49,18 +49,22 @@ Date_Time Through_The_C_Library(const Date_Time& t) {
                          int64_t{t.Minute} * 60 + whole;
   std::tm out;
   EXPECT_NE(nullptr, gmtime_r(&instant, &out)) << t;
-  return {out.tm_year + 1900, out.tm_mon + 1, out.tm_mday, out.tm_hour,
-          out.tm_min,
-          static_cast<float>(out.tm_sec) +
-              (t.Second - static_cast<float>(whole))};
+  return {
+      out.tm_year + 1900,
+      out.tm_mon + 1,
+      out.tm_mday,
+      out.tm_hour,
+      out.tm_min,
+      static_cast<float>(out.tm_sec) + (t.Second - static_cast<float>(whole))};
 }
 
 // Every spelling a sheet can give and more: months, days, hours, minutes and
 // seconds out of range or negative, an hour of 24, large seconds.
 TEST(TimeNormalisation, EqualsTheCalendarOfTheCLibrary) {
   std::mt19937 random(2024);
-  const float kSeconds[] = {0.0f, 59.999f, 60.0f, 60.5f, -0.5f, -1.5f,
-                            1e9f, -3e9f / 2, 2147483520.0f, -2147483648.0f};
+  const float kSeconds[] = {0.0f,          59.999f,       60.0f, 60.5f,
+                            -0.5f,         -1.5f,         1e9f,  -3e9f / 2,
+                            2147483520.0f, -2147483648.0f};
   for (int i = 0; i < 200000; ++i) {
     Date_Time t{static_cast<int32_t>(1830 + random() % 240),
                 static_cast<int32_t>(random() % 120) - 9,

@@ -1,9 +1,10 @@
 // The event and phase validity checks on values out of range: each field
 // has its message, in the order the checks run, and the result says whether
 // the values passed.
+#include "reference/validity_checks.h"
+
 #include <gtest/gtest.h>
 
-#include "reference/validity_checks.h"
 #include "text/output_buffer.h"
 
 namespace {
