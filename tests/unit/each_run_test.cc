@@ -255,4 +255,36 @@ TEST_F(Each_Run, ACopyInPlaceThatWritesNothingFails) {
   EXPECT_TRUE(No_New_File());
 }
 
+// Until an earlier output's access is given to its new file, only the owner
+// may open the new file, which a run killed outright may leave behind; a new
+// output with no earlier file is made with the usual access at once.
+TEST_F(Each_Run, ANewFileIsTheOwnersAloneUntilItGetsTheEarlierAccess) {
+  struct Watching : Failing_Calls {
+    std::vector<mode_t> modes;  // of the new files, before each fchmod
+    int Fchmod(int fd, mode_t mode) override {
+      struct stat st;
+      if (names[fd].find("Tremvert-unfinished") != std::string::npos &&
+          fstat(fd, &st) == 0)
+        modes.push_back(st.st_mode & 07777);
+      return File_System::Fchmod(fd, mode);
+    }
+  } watching;
+  Use_File_System(&watching);
+  const mode_t mask = umask(022);
+  fs::permissions("one.vrn.cnss", fs::perms(0664));
+  EXPECT_EQ(0, Convert({"one"}));
+  EXPECT_EQ(watching.modes, (std::vector<mode_t>{0600, 0600}));
+  struct stat st;
+  ASSERT_EQ(0, stat("one.vrn.cnss", &st));
+  EXPECT_EQ(0664u, st.st_mode & 07777);
+  fs::remove("two.vrn.cnss");
+  fs::remove("two.error.log");
+  watching.modes.clear();
+  EXPECT_EQ(0, Convert({"two"}));
+  EXPECT_TRUE(watching.modes.empty());
+  ASSERT_EQ(0, stat("two.vrn.cnss", &st));
+  EXPECT_EQ(0644u, st.st_mode & 07777);
+  umask(mask);
+}
+
 }  // namespace
