@@ -58,6 +58,12 @@ struct Failing_Calls : File_System {
   ssize_t Write(int fd, const void* data, size_t size) override {
     return Fails("write", names[fd]) ? 0 : File_System::Write(fd, data, size);
   }
+  int Renameat(int from_folder, const char* from, int to_folder,
+               const char* to) override {
+    return Fails("rename", to)
+               ? -1
+               : File_System::Renameat(from_folder, from, to_folder, to);
+  }
   int Fcntl(int fd, int command, int argument) override {
     return Fails("fcntl", names[fd]) ? -1
                                      : File_System::Fcntl(fd, command, argument);
@@ -285,6 +291,26 @@ TEST_F(Each_Run, ANewFileIsTheOwnersAloneUntilItGetsTheEarlierAccess) {
   ASSERT_EQ(0, stat("two.vrn.cnss", &st));
   EXPECT_EQ(0644u, st.st_mode & 07777);
   umask(mask);
+}
+
+// Outputs whose names leave no room for the longer name of the earlier
+// file's second link get a shorter one: the first output is still put back
+// when the second cannot be put in place.
+TEST_F(Each_Run, LongOutputNamesAreStillPutBack) {
+  const std::string base(240, 'x');
+  fs::copy_file("one.sheet", base + ".sheet");
+  Keep_Earlier(base);
+  Failing_Calls calls;
+  calls.kind = "rename";
+  calls.part = base + ".error.log";
+  Use_File_System(&calls);
+  EXPECT_EQ(1, Convert({base.c_str()}));
+  EXPECT_TRUE(Earlier(base));
+  EXPECT_TRUE(No_New_File());
+  calls.kind.clear();
+  EXPECT_EQ(0, Convert({base.c_str()}));
+  EXPECT_TRUE(Converted(base));
+  EXPECT_TRUE(No_New_File());
 }
 
 }  // namespace
