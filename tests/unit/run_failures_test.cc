@@ -37,7 +37,7 @@ namespace fs = std::filesystem;
 
 // Allocations fail from the Nth one on when `fail_at` is set (one, then the
 // others succeed again), so that every handler of a lack of memory runs.
-static long allocations_to_failure = 0;
+long allocations_to_failure = 0;  // also set by each_run_test.cc
 
 static void* Allocate(size_t n) {
   if (allocations_to_failure > 0 && --allocations_to_failure == 0)
