@@ -85,6 +85,7 @@ std::string Sheet_Name(std::string_view arg) {
 
 int Check(int argc, const char* const* argv, Out_Buffer& out, Out_Buffer& err) {
   bool alternate = false, summary_only = false, options_end = false;
+  bool stations_given = false, instruments_given = false;
   std::vector<std::string> sheets;
   Mapping_Files m;
   m.inst.name = kInstrument_Mapping;
@@ -97,10 +98,16 @@ int Check(int argc, const char* const* argv, Out_Buffer& out, Out_Buffer& err) {
     }
     // --stations FILE, --instruments FILE, or with "=FILE".
     std::string* file = nullptr;
+    bool* given = nullptr;  // each at most once, as for the converter
     std::string_view option = arg.substr(0, arg.find('='));
-    if (option == "--stations") file = &m.stat.name;
-    if (option == "--instruments") file = &m.inst.name;
+    if (option == "--stations") file = &m.stat.name, given = &stations_given;
+    if (option == "--instruments")
+      file = &m.inst.name, given = &instruments_given;
     if (file != nullptr) {
+      if (*given)
+        return Usage_Error(out, err,
+                           "option " + std::string(option) + " given twice");
+      *given = true;
       std::string_view value;
       if (option.size() < arg.size())
         value = arg.substr(option.size() + 1);

@@ -65,8 +65,9 @@ struct Failing_Calls : File_System {
                : File_System::Renameat(from_folder, from, to_folder, to);
   }
   int Fcntl(int fd, int command, int argument) override {
-    return Fails("fcntl", names[fd]) ? -1
-                                     : File_System::Fcntl(fd, command, argument);
+    return Fails("fcntl", names[fd])
+               ? -1
+               : File_System::Fcntl(fd, command, argument);
   }
 };
 
