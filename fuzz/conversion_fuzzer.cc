@@ -134,6 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "error log message", body.substr(at, next - at));
     for (unsigned char c : body.substr(at + 2, next - at - 2)) {
       char escape[8] = {static_cast<char>(c)};
+      if (c == '\\') std::strcpy(escape, "\\\\");
       if (c < 0x20 || c == 0x7f)
         std::snprintf(escape, sizeof escape,
                       c == '\n'   ? "\\n"

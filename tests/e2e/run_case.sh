@@ -106,7 +106,7 @@ if [ "$bin" = "$1" ] && [ ! -f "$case_dir/command" ] && [ "$(cat "$work/.status"
   [ ${#args[@]} -gt 1 ] && flag=(-F)
   (cd "$work" && "$2" "${flag[@]}" -- "${args[0]}" > .check)
   perl -0777 -ne 'chop; s/^\n //; for (split /\n (?=Error)/) {
-      s/\n/\\n/g; s/\t/\\t/g; s/\r/\\r/g;
+      s/\\/\\\\/g; s/\n/\\n/g; s/\t/\\t/g; s/\r/\\r/g;
       s/([\x00-\x1f\x7f])/sprintf("\\x%02x", ord $1)/ge; print "$_\n" }' \
     "$work/${args[0]}.error.log" > "$work/.want"
   perl -ne 'BEGIN { $p = shift } print if s/^\Q$p\E:\d+: error: //' \
