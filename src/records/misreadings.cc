@@ -44,13 +44,8 @@ std::string Quoted(std::string_view field, std::string_view token) {
 // without printf for the usual values (a check of a sheet makes many).
 
 std::string Fixed_Text(double value, int precision, bool plus) {
-  char quick[32];
-  char* const end = quick + sizeof quick;
-  if (const char* start = Fixed_Digits(value, precision, plus, end))
-    return std::string(start, static_cast<size_t>(end - start));
-  char text[400];  // "%.*f" / "%+.*f"
-  std::snprintf(text, sizeof text, plus ? "%+.*f" : "%.*f", precision, value);
-  return text;
+  char text[kFixed_Room];  // "%.*f" / "%+.*f": "%W.Pf" of width 0
+  return std::string(text, Format_Fixed(text, value, 0, precision, plus));
 }
 
 namespace {
