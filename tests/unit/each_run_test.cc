@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "driver/conversion_run.h"
+#include "faulty_file_system.h"
 #include "text/file_system.h"
 #include "text/output_buffer.h"
 
@@ -26,71 +27,6 @@ extern long allocations_to_failure;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Fails every call of one kind on a file whose name holds `part`, with
-// `error`; a write fails by writing nothing.
-struct Failing_Calls : File_System {
-  std::string kind, part;
-  int error = EIO;
-  std::map<int, std::string> names;  // open descriptors
-
-  bool Fails(const char* call, const std::string& name) {
-    if (kind != call || name.find(part) == std::string::npos) return false;
-    errno = error;
-    return true;
-  }
-  int Opened(int fd, const char* path) {
-    if (fd >= 0) names[fd] = path;
-    return fd;
-  }
-  int Open(const char* path, int flags, mode_t mode) override {
-    if (Fails("open", path)) return -1;
-    return Opened(File_System::Open(path, flags, mode), path);
-  }
-  int Openat(int folder, const char* name, int flags, mode_t mode) override {
-    if (Fails("open", name)) return -1;
-    return Opened(File_System::Openat(folder, name, flags, mode), name);
-  }
-  int Close(int fd) override {
-    names.erase(fd);
-    return File_System::Close(fd);
-  }
-  ssize_t Write(int fd, const void* data, size_t size) override {
-    return Fails("write", names[fd]) ? 0 : File_System::Write(fd, data, size);
-  }
-  int Renameat(int from_folder, const char* from, int to_folder,
-               const char* to) override {
-    return Fails("rename", to)
-               ? -1
-               : File_System::Renameat(from_folder, from, to_folder, to);
-  }
-  int Fcntl(int fd, int command, int argument) override {
-    return Fails("fcntl", names[fd])
-               ? -1
-               : File_System::Fcntl(fd, command, argument);
-  }
-};
-
-std::string Read_File(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void Write_File(const std::string& name, const std::string& text) {
-  std::ofstream(name, std::ios::binary) << text;
-}
-
-std::string Open_Descriptors() {
-  std::vector<std::string> fds;
-  for (const auto& entry : fs::directory_iterator("/proc/self/fd"))
-    fds.push_back(entry.path().filename().string());
-  std::sort(fds.begin(), fds.end());
-  std::string text;
-  for (const std::string& fd : fds) text += fd + " ";
-  return text;
-}
 
 constexpr const char* kEarlier = "earlier output\n";
 
@@ -212,8 +148,9 @@ TEST_F(Each_Run, ALackOfMemoryInTheCommandLineNamesNoSheet) {
 // system: on a mapping file it fails the open of that file, on an earlier
 // output that is a device or a FIFO, the open of that output.
 TEST_F(Each_Run, AFailedFcntlFailsTheOpenOfItsFile) {
-  Failing_Calls calls;
+  Faulty_File_System calls;
   Use_File_System(&calls);
+  calls.nth = 0;  // every call
   calls.kind = "fcntl";
   calls.part = "station.mapping.out";
   EXPECT_EQ(1, Convert({"--each", "one", "two"}));
@@ -237,19 +174,21 @@ TEST_F(Each_Run, AFailedFcntlFailsTheOpenOfItsFile) {
 // earlier file in place after the run; a write there that writes nothing
 // is a failure, never an endless loop.
 TEST_F(Each_Run, ACopyInPlaceThatWritesNothingFails) {
-  struct Refusing : Failing_Calls {
+  struct Refusing : Faulty_File_System {
     int Openat(int folder, const char* name, int flags, mode_t mode) override {
       if (std::string(name).find("Tremvert-unfinished") != std::string::npos) {
         errno = EACCES;
         return -1;
       }
-      return Failing_Calls::Openat(folder, name, flags, mode);
+      return Faulty_File_System::Openat(folder, name, flags, mode);
     }
   } refusing;
   Use_File_System(&refusing);
   EXPECT_EQ(0, Convert({"one"}));  // copied in place
   EXPECT_TRUE(Converted("one"));
   Keep_Earlier("one");
+  refusing.nth = 0;
+  refusing.error = 0;  // a write that writes nothing
   refusing.kind = "write";
   refusing.part = "one.vrn.cnss";
   EXPECT_EQ(1, Convert({"one"}));
@@ -266,7 +205,7 @@ TEST_F(Each_Run, ACopyInPlaceThatWritesNothingFails) {
 // may open the new file, which a run killed outright may leave behind; a new
 // output with no earlier file is made with the usual access at once.
 TEST_F(Each_Run, ANewFileIsTheOwnersAloneUntilItGetsTheEarlierAccess) {
-  struct Watching : Failing_Calls {
+  struct Watching : Faulty_File_System {
     std::vector<mode_t> modes;  // of the new files, before each fchmod
     int Fchmod(int fd, mode_t mode) override {
       struct stat st;
@@ -301,7 +240,8 @@ TEST_F(Each_Run, LongOutputNamesAreStillPutBack) {
   const std::string base(240, 'x');
   fs::copy_file("one.sheet", base + ".sheet");
   Keep_Earlier(base);
-  Failing_Calls calls;
+  Faulty_File_System calls;
+  calls.nth = 0;
   calls.kind = "rename";
   calls.part = base + ".error.log";
   Use_File_System(&calls);
