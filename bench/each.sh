@@ -24,8 +24,20 @@
 #   each       xargs -0 -n 500 Tremvert --each     (one process per chunk)
 #   one-sheet  Tremvert all                        (the archive's sheets put
 #                                                   end to end)
+# and each case twice a round: "new", with no earlier outputs (an archive's
+# first conversion), then "again", over the outputs of the run before (an
+# archive converted again, every output replaced).
 # Targets: per-sheet / each >= 3 with the 5k files and >= 15 with the 100k
-# files; each / one-sheet <= 1.5 with both.
+# files; each / one-sheet <= 1.5 with both; for both kinds of run.
+#
+# The floor of replacing: bench/replace_floor.cc writes new files of the
+# outputs' sizes and renames them over the outputs, over the archive's 600
+# (floor-archive, xargs -n 500 as each) and over the one sheet's 2
+# (floor-one), "again" runs only.  Their difference is what the file system
+# itself charges for replacing many small files rather than two large ones
+# (on ext4: freeing the earlier file, and starting to write the new one out
+# at the rename), which no program that replaces outputs whole avoids.  The
+# report gives it a sheet beside what --each adds to one sheet.
 #
 # Output checks: for both sets, --each must write every sheet's catalog and
 # error log, and the same standard output, byte for byte, as one run per
@@ -62,6 +74,7 @@ GEN=$ROOT/bench/make_sheet.py
 BIN=$BUILD/Tremvert
 TOOLS=$BUILD/bench-tools
 MEASURE=$TOOLS/measure
+FLOOR=$TOOLS/replace_floor
 RUNS=$BUILD/bench-each
 started=$EPOCHREALTIME
 
@@ -88,6 +101,8 @@ quietly "$BUILD/bench-cmake.log" cmake -S "$ROOT" -B "$BUILD" \
 quietly "$BUILD/bench-cmake.log" cmake --build "$BUILD" --target Tremvert -j "$(nproc)"
 quietly "$TOOLS/measure.log" g++ -std=c++20 -O2 -Wall -Wextra \
   -o "$MEASURE" "$ROOT/bench/measure.cc"
+quietly "$TOOLS/replace_floor.log" g++ -std=c++20 -O2 -Wall -Wextra \
+  -o "$FLOOR" "$ROOT/bench/replace_floor.cc"
 
 # Without --each there is nothing to compare: say so before the long part.
 probe=$BUILD/bench-each-probe
@@ -152,12 +167,14 @@ prepare() {
   ln -s "$DATA/5k/all.sheet" "$dir/all.sheet"
 }
 
-# run CASE DIR PROGRAM [ARG...]: one measured run in DIR after removing the
-# last run's outputs; appends "CPU_S WALL_S RSS_KB" to DIR/.CASE.
+# run CASE KIND DIR PROGRAM [ARG...]: one measured run in DIR, of KIND new
+# (the last run's outputs removed first) or again (over them); appends
+# "CPU_S WALL_S RSS_KB" to DIR/.CASE.KIND.
 run() {
-  local name=$1 dir=$2 result cpu wall rss status
-  shift 2
-  find "$dir" \( -name '*.vrn.cnss' -o -name '*.error.log' \) -delete
+  local name=$1 kind=$2 dir=$3 result cpu wall rss status
+  shift 3
+  [ "$kind" = again ] ||
+    find "$dir" \( -name '*.vrn.cnss' -o -name '*.error.log' \) -delete
   result=$(cd "$dir" && "$MEASURE" -o ".$name.stdout" "$@" 2>".$name.stderr") ||
     { cat "$dir/.$name.stderr"; echo "run $name: could not run $1"; exit 1; }
   read -r cpu wall rss status <<<"$result"
@@ -166,7 +183,7 @@ run() {
     tail -n 5 "$dir/.$name.stderr"
     exit 1
   fi
-  echo "$cpu $wall $rss" >> "$dir/.$name"
+  echo "$cpu $wall $rss" >> "$dir/.$name.$kind"
 }
 least() { awk 'NR == 1 || $1 < c {c = $1} $3 > r {r = $3} END {printf "%.4f %d\n", c, r}' "$1"; }
 
@@ -174,10 +191,22 @@ for maps in 5k 100k; do
   stage "runs with the $maps mapping files ($REPEAT rounds)"
   for c in per-sheet each one-sheet; do prepare "$RUNS/$maps/$c" "$maps"; done
   for ((i = 0; i < REPEAT; i++)); do
-    run per-sheet "$RUNS/$maps/per-sheet" xargs -0 -n 1 -a list "$BIN"
-    run each "$RUNS/$maps/each" xargs -0 -n "$CHUNK" -a list "$BIN" --each
-    run one-sheet "$RUNS/$maps/one-sheet" "$BIN" all
+    for kind in new again; do
+      run per-sheet $kind "$RUNS/$maps/per-sheet" xargs -0 -n 1 -a list "$BIN"
+      run each $kind "$RUNS/$maps/each" xargs -0 -n "$CHUNK" -a list "$BIN" --each
+      run one-sheet $kind "$RUNS/$maps/one-sheet" "$BIN" all
+    done
   done
+done
+
+stage "the floor of replacing outputs ($REPEAT rounds)"
+for c in floor-archive floor-one; do prepare "$RUNS/floor/$c" 5k; done
+(cd "$RUNS/floor/floor-archive" && xargs -0 -n "$CHUNK" -a list "$BIN" --each > /dev/null) &&
+  (cd "$RUNS/floor/floor-one" && "$BIN" all > /dev/null) ||
+  { echo "FAIL  could not make the outputs that the floor replaces"; exit 1; }
+for ((i = 0; i < REPEAT; i++)); do
+  run floor-archive again "$RUNS/floor/floor-archive" xargs -0 -n "$CHUNK" -a list "$FLOOR"
+  run floor-one again "$RUNS/floor/floor-one" "$FLOOR" all
 done
 
 # --- report --------------------------------------------------------------------
@@ -186,26 +215,43 @@ echo "machine: $(lscpu | awk -F': *' '/Model name/ {print $2; exit}'), nproc $(n
 echo "archive: $sheets sheets of $EVENTS events, $lines lines in all;" \
   "mapping files 5k: $(wc -l < "$DATA/5k/station.mapping.out") + $(wc -l < "$DATA/5k/instrument.mapping.out") lines," \
   "100k: $(wc -l < "$DATA/100k/station.mapping.out") + $(wc -l < "$DATA/100k/instrument.mapping.out") lines"
-printf '%-6s %-10s %4s %9s %12s %10s\n' maps case runs "CPU s" "ms a sheet" "peak RSS"
+printf '%-6s %-6s %-10s %4s %9s %12s %10s\n' maps run case runs "CPU s" "ms a sheet" "peak RSS"
 for maps in 5k 100k; do
-  for c in per-sheet each one-sheet; do
-    read -r cpu rss <<<"$(least "$RUNS/$maps/$c/.$c")"
-    printf '%-6s %-10s %4d %9.3f %12.3f %8.1f MiB\n' "$maps" "$c" \
-      "$(wc -l < "$RUNS/$maps/$c/.$c")" "$cpu" "$(calc "$cpu * 1000 / $sheets")" \
-      "$(calc "$rss / 1024")"
-    eval "cpu_${maps}_${c//-/_}=$cpu"
+  for kind in new again; do
+    for c in per-sheet each one-sheet; do
+      read -r cpu rss <<<"$(least "$RUNS/$maps/$c/.$c.$kind")"
+      printf '%-6s %-6s %-10s %4d %9.3f %12.3f %8.1f MiB\n' "$maps" "$kind" "$c" \
+        "$(wc -l < "$RUNS/$maps/$c/.$c.$kind")" "$cpu" "$(calc "$cpu * 1000 / $sheets")" \
+        "$(calc "$rss / 1024")"
+      eval "cpu_${maps}_${kind}_${c//-/_}=$cpu"
+    done
   done
 done
 echo
 for maps in 5k 100k; do
-  per=cpu_${maps}_per_sheet each=cpu_${maps}_each one=cpu_${maps}_one_sheet
-  target=TARGET_EACH_${maps^^}
-  r=$(calc "${!per} / ${!each}")
-  printf '%-5s per-sheet / each = %6.2f x   %s >= %s x\n' "$maps" "$r" \
-    "$(verdict "$(calc "$r >= ${!target}")")" "${!target}"
-  r=$(calc "${!each} / ${!one}")
-  printf '%-5s each / one-sheet = %6.2f x   %s <= %s x\n' "$maps" "$r" \
-    "$(verdict "$(calc "$r <= $TARGET_ONE_SHEET")")" "$TARGET_ONE_SHEET"
+  for kind in new again; do
+    per=cpu_${maps}_${kind}_per_sheet each=cpu_${maps}_${kind}_each
+    one=cpu_${maps}_${kind}_one_sheet target=TARGET_EACH_${maps^^}
+    r=$(calc "${!per} / ${!each}")
+    printf '%-5s %-5s per-sheet / each = %6.2f x   %s >= %s x\n' "$maps" "$kind" "$r" \
+      "$(verdict "$(calc "$r >= ${!target}")")" "${!target}"
+    r=$(calc "${!each} / ${!one}")
+    printf '%-5s %-5s each / one-sheet = %6.2f x   %s <= %s x\n' "$maps" "$kind" "$r" \
+      "$(verdict "$(calc "$r <= $TARGET_ONE_SHEET")")" "$TARGET_ONE_SHEET"
+  done
+done
+read -r floor_archive _ <<<"$(least "$RUNS/floor/floor-archive/.floor-archive.again")"
+read -r floor_one _ <<<"$(least "$RUNS/floor/floor-one/.floor-one.again")"
+floor_extra=$(calc "$floor_archive - $floor_one")
+printf '\nfloor: replacing the archive'"'"'s %d outputs %.3f s CPU, the one sheet'"'"'s 2 %.3f s:\n' \
+  "$((2 * sheets))" "$floor_archive" "$floor_one"
+printf '       %.3f ms a sheet that any whole replacement costs\n' \
+  "$(calc "$floor_extra * 1000 / $sheets")"
+for maps in 5k 100k; do
+  each=cpu_${maps}_again_each one=cpu_${maps}_again_one_sheet
+  printf '%-5s again: each adds %.3f ms a sheet to one sheet; each / (one-sheet + floor) = %.2f x\n' \
+    "$maps" "$(calc "(${!each} - ${!one}) * 1000 / $sheets")" \
+    "$(calc "${!each} / (${!one} + $floor_extra)")"
 done
 
 # --- output checks -------------------------------------------------------------
