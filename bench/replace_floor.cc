@@ -41,8 +41,7 @@ void Replace(const std::string& output) {
       open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) Fail("cannot create", fresh);
   for (off_t left = st.st_size; left > 0;) {
-    const std::size_t n =
-        left < static_cast<off_t>(kBuffer) ? left : kBuffer;
+    const std::size_t n = left < static_cast<off_t>(kBuffer) ? left : kBuffer;
     const ssize_t w = write(fd, blanks, n);
     if (w <= 0) Fail("cannot write", fresh);
     left -= w;
