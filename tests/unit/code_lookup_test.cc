@@ -1,7 +1,7 @@
 // The mapping tables against a plain search of the file from its first line
 // (the first line that names a station or instrument wins), on random files
-// large enough to be filled in several chunks; the component rule; a failed
-// read.
+// large enough to be filled in several chunks and on tiny ones; the component
+// rule; a failed read.
 #include "reference/code_lookup.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +120,34 @@ TEST(CodeLookup, TablesGiveWhatASearchOfTheFileGives) {
         EXPECT_EQ(instrument->second.values[1],
                   Token_After(at, name.size(), 2));
       }
+    }
+  }
+}
+
+// Files of a few names, whose tables have a few slots: the search for a
+// name often runs past the last slot and on from the first, when inserting
+// it and when looking it up.
+TEST(CodeLookup, SearchesRunOnFromTheFirstSlot) {
+  std::mt19937 random(2026);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    std::map<std::string, std::string> first;
+    for (int i = 0, n = 2 + random() % 3; i < n; ++i) {
+      const std::string name{static_cast<char>('A' + random() % 26),
+                             static_cast<char>('0' + random() % 10)};
+      const std::string network = 'N' + std::to_string(i);
+      text.append(network).append(" ").append(name).append("\n");
+      first.emplace(name, network);
+    }
+    Mapping_Tables tables;
+    const int fd = File_With(text);
+    std::string reason;
+    ASSERT_TRUE(Load_Station_Mapping(fd, tables, &reason)) << reason;
+    close(fd);
+    for (const auto& [name, network] : first) {
+      const char* at = Find_Mapping(tables.stations, name);
+      ASSERT_NE(nullptr, at) << text;
+      EXPECT_EQ(network, Token_Before(tables.stations, at)) << text;
     }
   }
 }
