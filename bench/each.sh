@@ -49,6 +49,10 @@
 #                                            default <clone>/build-bench
 #   TREMVERT_BENCH_DIR    cache of generated data (about 60 MB by default)
 #                                            default /tmp/tremvert-bench
+#   TREMVERT_BENCH_RUNS   folder of the runs, whose file system is measured
+#                         with the program: /dev/shm/NAME leaves the disk's
+#                         own cost of making and freeing files out
+#                                            default <build>/bench-each
 #   SHEETS                sheets of the archive          default 300
 #   EVENTS                events a sheet                 default 100
 #   PAD                   padding lines of the 100k set  default 95000
@@ -75,7 +79,7 @@ BIN=$BUILD/Tremvert
 TOOLS=$BUILD/bench-tools
 MEASURE=$TOOLS/measure
 FLOOR=$TOOLS/replace_floor
-RUNS=$BUILD/bench-each
+RUNS=${TREMVERT_BENCH_RUNS:-$BUILD/bench-each}
 started=$EPOCHREALTIME
 
 stage() { awk -v t="$EPOCHREALTIME" -v s="$started" -v m="$*" 'BEGIN {printf "== %4.0f s  %s\n", t - s, m}'; }
@@ -212,6 +216,7 @@ done
 # --- report --------------------------------------------------------------------
 echo
 echo "machine: $(lscpu | awk -F': *' '/Model name/ {print $2; exit}'), nproc $(nproc)"
+echo "runs: $RUNS, on $(df -PT "$RUNS" | awk 'NR == 2 {print $2}')"
 echo "archive: $sheets sheets of $EVENTS events, $lines lines in all;" \
   "mapping files 5k: $(wc -l < "$DATA/5k/station.mapping.out") + $(wc -l < "$DATA/5k/instrument.mapping.out") lines," \
   "100k: $(wc -l < "$DATA/100k/station.mapping.out") + $(wc -l < "$DATA/100k/instrument.mapping.out") lines"
