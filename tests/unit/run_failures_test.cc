@@ -538,6 +538,14 @@ TEST_F(Run_Failures, BothOutputsAreReplacedOrNeither) {
   fs::remove("case.vrn.cnss");
   renames.kind = "";
 
+  // A catalog written in place (a character device) has nothing to put
+  // back: only the error log's failure is said.
+  fs::create_symlink("/dev/null", "case.vrn.cnss");
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.error.log: Invalid cross-device link\n", err);
+  EXPECT_TRUE(fs::is_symlink("case.vrn.cnss"));
+  fs::remove("case.vrn.cnss");
+
   // The put back fails too: the earlier catalog is kept, and said where.
   Write_File("case.vrn.cnss", kEarlier_Catalog);
   renames.parts = {"> case.error.log", "Tremvert-earlier"};
