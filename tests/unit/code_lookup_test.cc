@@ -154,13 +154,10 @@ TEST(CodeLookup, SearchesRunOnFromTheFirstSlot) {
 
 TEST(CodeLookup, CodesOfAReading) {
   Mapping_Tables tables;
-  const int stations = File_With("NN ABC\nCI ABC\n");
-  const int instruments = File_With("ABC 01 BH\nDEF\nGHI 03\n");
   std::string reason;
-  ASSERT_TRUE(Load_Station_Mapping(stations, tables, &reason)) << reason;
-  ASSERT_TRUE(Load_Instrument_Mapping(instruments, tables, &reason)) << reason;
-  close(stations);
-  close(instruments);
+  ASSERT_TRUE(Load_Tables("NN ABC\nCI ABC\n", "ABC 01 BH\nDEF\nGHI 03\n",
+                          tables, &reason))
+      << reason;
   Out_Buffer log;
   std::string_view comp = "NEZ";
   Number_SEED codes = Get_Number_SEED(tables, "ABC", "ABC", log, comp);

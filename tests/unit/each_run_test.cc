@@ -35,14 +35,7 @@ constexpr const char* kEarlier = "earlier output\n";
 class Each_Run : public testing::Test {
  protected:
   void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           ("tremvert-each-" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    Write_File("station.mapping.out", "NN ABC\n");
-    Write_File("instrument.mapping.out", "ABC 01 BH\n");
+    folder_.Enter("tremvert-each-");
     for (const char* sheet : {"one", "two"}) {
       Write_File(std::string(sheet) + ".sheet",
                  "E 070175 100505.5 34-12.5 118-30.0 10.0 4.5\n"
@@ -54,8 +47,7 @@ class Each_Run : public testing::Test {
   void TearDown() override {
     Use_File_System(nullptr);
     allocations_to_failure = 0;
-    fs::current_path(home_);
-    fs::remove_all(dir_);
+    folder_.Leave();
   }
   static void Keep_Earlier(const std::string& sheet) {
     Write_File(sheet + ".vrn.cnss", kEarlier);
@@ -96,7 +88,7 @@ class Each_Run : public testing::Test {
     return status;
   }
 
-  fs::path home_, dir_;
+  Run_Folder folder_;
   std::string out, err;
   bool injected = false;
 };

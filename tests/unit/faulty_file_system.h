@@ -4,6 +4,7 @@
 #define TREMVERT_TESTS_UNIT_FAULTY_FILE_SYSTEM_H_
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -144,6 +145,27 @@ inline std::string Read_File(const std::string& name) {
 inline void Write_File(const std::string& name, const std::string& text) {
   std::ofstream(name, std::ios::binary) << text;
 }
+
+// A working folder of a test's own, made fresh under the temporary folder
+// and entered, with mapping files that list the station and instrument
+// "ABC"; left and removed by Leave().
+struct Run_Folder {
+  std::filesystem::path home, dir;
+  void Enter(const std::string& prefix) {
+    home = std::filesystem::current_path();
+    dir = std::filesystem::temp_directory_path() /
+          (prefix + std::to_string(getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+    Write_File("station.mapping.out", "NN ABC\n");
+    Write_File("instrument.mapping.out", "ABC 01 BH\n");
+  }
+  void Leave() {
+    std::filesystem::current_path(home);
+    std::filesystem::remove_all(dir);
+  }
+};
 
 // The descriptors open in the process, as a text: a run must leave them as
 // it found them.

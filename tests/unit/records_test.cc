@@ -53,14 +53,11 @@ TEST(SecondsText, LikePrintf) {
 class Records : public testing::Test {
  protected:
   void SetUp() override {
-    const int stations = File_With("NN ABC\nLONGNET SIXCHR\n");
-    const int instruments =
-        File_With("ABC 01 BH\nWIDE 12345 LONGPRE\nNOSEED 7\n");
     std::string reason;
-    ASSERT_TRUE(Load_Station_Mapping(stations, maps_, &reason)) << reason;
-    ASSERT_TRUE(Load_Instrument_Mapping(instruments, maps_, &reason)) << reason;
-    close(stations);
-    close(instruments);
+    ASSERT_TRUE(Load_Tables("NN ABC\nLONGNET SIXCHR\n",
+                            "ABC 01 BH\nWIDE 12345 LONGPRE\nNOSEED 7\n", maps_,
+                            &reason))
+        << reason;
     Open_Out_Buffer(log_, -1, 0);
     Open_Out_Buffer(catalog_, -1, 0);
   }

@@ -78,14 +78,7 @@ constexpr const char* kSheet =
 class Run_Failures : public testing::Test {
  protected:
   void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           ("tremvert-unit-" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    Write_File("station.mapping.out", "NN ABC\n");
-    Write_File("instrument.mapping.out", "ABC 01 BH\n");
+    folder_.Enter("tremvert-unit-");
     Write_File("case.sheet", kSheet);
     Write_File("case.vrn.cnss", kEarlier_Catalog);
     Write_File("case.error.log", kEarlier_Log);
@@ -93,8 +86,7 @@ class Run_Failures : public testing::Test {
   }
   void TearDown() override {
     Use_File_System(nullptr);
-    fs::current_path(home_);
-    fs::remove_all(dir_);
+    folder_.Leave();
   }
 
   // Runs the converter, or the checker, on "case", with its allocations
@@ -150,7 +142,7 @@ class Run_Failures : public testing::Test {
   }
 
   Faulty_File_System faulty_;
-  fs::path home_, dir_;
+  Run_Folder folder_;
   std::string out, err;
   bool injected = false;  // the allocation failure happened
 };

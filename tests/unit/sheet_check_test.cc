@@ -96,13 +96,10 @@ std::string Text_Of_Lines(const std::vector<Sheet_Line>& lines) {
 class Sheet_Check_Test : public testing::Test {
  protected:
   void SetUp() override {
-    const int stations = File_With("NN ABC\nKK DEF\n");
-    const int instruments = File_With("ABC 01 BH\nSP 02 SH\n");
     std::string reason;
-    ASSERT_TRUE(Load_Station_Mapping(stations, maps_, &reason)) << reason;
-    ASSERT_TRUE(Load_Instrument_Mapping(instruments, maps_, &reason)) << reason;
-    close(stations);
-    close(instruments);
+    ASSERT_TRUE(Load_Tables("NN ABC\nKK DEF\n", "ABC 01 BH\nSP 02 SH\n", maps_,
+                            &reason))
+        << reason;
     char name[] = "/tmp/sheet_check_testXXXXXX";
     const int fd = mkstemp(name);
     ASSERT_GE(fd, 0);
