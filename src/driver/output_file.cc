@@ -303,8 +303,9 @@ void Discard_Output(Output_File& o) {
     Register_New_File(o.slot, o.folder.get(), "");
     o.new_name.clear();
   }
-  if (!o.restore_name.empty())
-    System().Unlinkat(o.folder.get(), o.restore_name.c_str());
+  // The transaction leaves no second link behind: it drops it, puts the
+  // earlier file back through it, or hands its name to the failure report.
+  assert(o.restore_name.empty());
   o.earlier.Close();
   o.folder.Close();
 }
