@@ -175,8 +175,8 @@ bool Read_Mapping_Files(Run& r) {
 // finds each (its folder and final name), takes their lock, opens their
 // earlier files, checks that neither is an input or the other output and
 // that standard output and error are none of these, and only then makes the
-// new files.  False, with the failure reported, when the run cannot start;
-// nothing has been written then.
+// new files (the lock's output's new file locked too).  False, with the failure
+// reported, when the run cannot start; nothing has been written then.
 bool Start_Up(Run& r) {
   std::string reason;
   // The sheet is opened now, so that each file is looked at once; a failure
@@ -212,6 +212,10 @@ bool Start_Up(Run& r) {
       Fail(r, o->name, "opened", o->name, reason);
       return false;
     }
+  }
+  if (!Lock_New_File(r.lock, &reason)) {
+    Fail(r, r.lock.beside->name, "opened", r.lock.beside->name, reason);
+    return false;
   }
   return true;
 }
@@ -257,9 +261,9 @@ void Convert_Sheet(Run& r) {
 }
 
 // Closes the outputs and reports a failed write of either.  When the run
-// succeeded, writes out standard output (the banner and the closing line
-// ends), and only then, if that worked, puts both outputs in place: nothing
-// that can fail comes after.
+// succeeded, makes sure that it still holds the lock, writes out standard
+// output (the banner and the closing line ends), and only then, if that
+// worked, puts both outputs in place: nothing that can fail comes after.
 void Shut_Down(Run& r) {
   Close_Input(r.sheet);
   Put_Text(r.out, "\n\n");
@@ -274,6 +278,11 @@ void Shut_Down(Run& r) {
     Fail(r, r.catalog.name, "written", r.catalog.name,
          Reason_Of(r.catalog.out.failed));
   if (r.status != 0) return;  // the destructor removes the new files
+  std::string reason;
+  if (!Confirm_Lock(r.lock, &reason)) {
+    Fail(r, r.lock.beside->name, "written", r.lock.beside->name, reason);
+    return;
+  }
   if (!Flush_Output(r.out, r.err, kProgram)) {
     r.status = 1;
     return;

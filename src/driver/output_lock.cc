@@ -30,51 +30,109 @@ bool Fail_With_Errno(Descriptor& fd, std::string* err) {
   return false;
 }
 
-bool Lock_Beside(Output_Lock& lock, const Output_File& o, std::string* err) {
-  assert(o.folder.is_open() && lock.name.empty());
+// Whether `name` in `folder` leads to the file of `st`: 1 when it does, 0
+// when it leads elsewhere or nowhere, -1 (errno set) when it cannot be told.
+int Leads_To(int folder, const char* name, const struct stat& st) {
+  struct stat there;
+  if (System().Fstatat(folder, name, &there, AT_SYMLINK_NOFOLLOW) != 0)
+    return errno == ENOENT ? 0 : -1;
+  return there.st_dev == st.st_dev && there.st_ino == st.st_ino;
+}
+
+// Whether there is a file at the output's name: 1, 0, or -1 (errno set).
+int Is_There(const Output_File& o) {
+  struct stat st;
+  if (System().Fstatat(o.folder.get(), o.final_name.c_str(), &st,
+                       AT_SYMLINK_NOFOLLOW) == 0)
+    return 1;
+  return errno == ENOENT ? 0 : -1;
+}
+
+// Whether what `lock` holds is still what a run that came now would lock:
+// the file at the output's name, or, with none there, the lock file.  1, 0,
+// or -1 (errno set) when it cannot be told.
+int Still_Held(const Output_Lock& lock, const Output_File& o) {
+  struct stat held {};
+  held.st_dev = lock.device;
+  held.st_ino = lock.inode;
+  if (lock.name.empty())
+    return Leads_To(o.folder.get(), o.final_name.c_str(), held);
+  const int there = Is_There(o);
+  if (there != 0) return there > 0 ? 0 : -1;
+  return Leads_To(lock.folder, lock.name.c_str(), held);
+}
+
+// Removes the lock file, if this run made it, and lets the lock go.
+void Let_Go(Output_Lock& lock) {
+  if (!lock.name.empty()) {
+    Interruption_Guard guard;
+    System().Unlinkat(lock.folder, lock.name.c_str());
+    Register_New_File(kLock_Slot, lock.folder, "");
+    lock.name.clear();
+  }
+  lock.held.Close();
+}
+
+// Locks what the name of `o` leads to now: the earlier file, or the lock
+// file when there is none.  True when locked, and when nothing is to be
+// locked: an earlier file that cannot be opened for writing (its opening as
+// the earlier file then says why the run cannot go on), a folder that
+// refuses a lock file (no output can be made where there is none).  False,
+// with the reason, when the lock cannot be taken.
+bool Lock_Name(Output_Lock& lock, const Output_File& o, std::string* err) {
+  assert(o.folder.is_open() && !lock.held.is_open() && lock.name.empty());
+  const int folder = o.folder.get();
   bool shorter = false;
   for (;;) {
-    std::string name =
-        shorter ? "Tremvert-lock" : o.final_name + ".Tremvert-lock";
-    // Read-only, so that the runs of other users may lock it too.
-    Descriptor fd(System().Openat(o.folder.get(), name.c_str(),
-                                  O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
-                                  0666));
-    if (!fd.is_open() && errno == ENAMETOOLONG && !shorter) {
-      shorter = true;
-      continue;
-    }
-    if (!fd.is_open() &&
-        (errno == EACCES || errno == EPERM || errno == EROFS)) {
-      // A folder that refuses a new file: the output itself, if it is there
-      // (its own opening says why, if it cannot be opened).
-      Descriptor output(System().Openat(
-          o.folder.get(), o.final_name.c_str(),
-          O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
-      if (!output.is_open()) return true;
-      if (!Wait_For(output.get())) return Fail_With_Errno(output, err);
-      lock.fd = std::move(output);
-      return true;
-    }
-    if (!fd.is_open() || !Wait_For(fd.get())) return Fail_With_Errno(fd, err);
-    struct stat held, there;
-    if (System().Fstat(fd.get(), &held) != 0) return Fail_With_Errno(fd, err);
-    if (System().Fstatat(o.folder.get(), name.c_str(), &there,
-                         AT_SYMLINK_NOFOLLOW) == 0) {
-      if (held.st_dev == there.st_dev && held.st_ino == there.st_ino) {
-        // Nothing is allocated from here on, so the lock is never lost.
-        Interruption_Guard guard;
-        Register_New_File(kLock_Slot, o.folder.get(), name);
-        lock.fd = std::move(fd);
-        lock.folder = o.folder.get();
-        lock.name = std::move(name);
-        return true;
+    // The earlier file, opened as it will be as the earlier file: for
+    // writing (nothing in it changes), not following a link, without
+    // blocking on a FIFO put there meanwhile.
+    std::string name = o.final_name;
+    Descriptor fd(System().Openat(
+        folder, name.c_str(),
+        O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
+    if (!fd.is_open()) {
+      if (errno != ENOENT) return true;
+      name = shorter ? "Tremvert-lock" : o.final_name + ".Tremvert-lock";
+      // Read-only, so that the runs of other users may lock it too.
+      fd.Reset(System().Openat(folder, name.c_str(),
+                               O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                               0666));
+      if (!fd.is_open()) {
+        if (errno == ENAMETOOLONG && !shorter) {
+          shorter = true;
+          continue;
+        }
+        if (errno == EACCES || errno == EPERM || errno == EROFS) return true;
+        return Fail_With_Errno(fd, err);
       }
-    } else if (errno != ENOENT) {
-      return Fail_With_Errno(fd, err);
     }
-    // Removed by the run that held it (and maybe made again): locked anew,
-    // once `fd` has closed.
+    const bool lock_file = name != o.final_name;
+    struct stat held;
+    if (!Wait_For(fd.get()) || System().Fstat(fd.get(), &held) != 0)
+      return Fail_With_Errno(fd, err);
+    const int at = Leads_To(folder, name.c_str(), held);
+    if (at < 0) return Fail_With_Errno(fd, err);
+    if (at == 0) continue;  // replaced or removed by the run that held it
+    // Nothing is allocated from here on, so the lock is never lost.
+    lock.held = std::move(fd);
+    lock.device = held.st_dev;
+    lock.inode = held.st_ino;
+    if (!lock_file) return true;
+    Interruption_Guard guard;
+    Register_New_File(kLock_Slot, folder, name);
+    lock.folder = folder;
+    lock.name = std::move(name);
+    // The run that held the lock file may have made the output meanwhile,
+    // which a run that comes now locks: so does this one.
+    const int there = Is_There(o);
+    if (there == 0) return true;
+    const int error = errno;
+    Let_Go(lock);
+    if (there < 0) {
+      *err = Reason_Of(error);
+      return false;
+    }
   }
 }
 
@@ -82,7 +140,7 @@ bool Lock_Beside(Output_Lock& lock, const Output_File& o, std::string* err) {
 
 bool Lock_Outputs(Output_Lock& lock, const Output_File& catalog,
                   const Output_File& log, std::string* err) {
-  assert(!lock.fd.is_open());
+  assert(!lock.held.is_open());
   for (const Output_File* o : {&catalog, &log}) {
     struct stat st;
     if (System().Fstatat(o->folder.get(), o->final_name.c_str(), &st,
@@ -90,18 +148,42 @@ bool Lock_Outputs(Output_Lock& lock, const Output_File& catalog,
         !S_ISREG(st.st_mode))
       continue;  // written in place: nothing kept to protect
     lock.beside = o;
-    return Lock_Beside(lock, *o, err);
+    return Lock_Name(lock, *o, err);
   }
   return true;
 }
 
-void Unlock_Outputs(Output_Lock& lock) {
-  if (!lock.fd.is_open()) return;
-  if (!lock.name.empty()) {
-    Interruption_Guard guard;
-    System().Unlinkat(lock.folder, lock.name.c_str());
-    Register_New_File(kLock_Slot, lock.folder, "");
+bool Lock_New_File(Output_Lock& lock, std::string* err) {
+  const Output_File* o = lock.beside;
+  if (o == nullptr || o->mode != Output_File::kReplace) return true;
+  assert(o->out.fd >= 0 && !lock.made.is_open());
+  lock.made.Reset(System().Fcntl(o->out.fd, F_DUPFD_CLOEXEC, 0));
+  if (!lock.made.is_open() || !Wait_For(lock.made.get()))
+    return Fail_With_Errno(lock.made, err);
+  return true;
+}
+
+bool Confirm_Lock(Output_Lock& lock, std::string* err) {
+  const Output_File* o = lock.beside;
+  if (o == nullptr) return true;
+  for (int tries = 0;; ++tries) {
+    if (lock.held.is_open()) {
+      const int at = Still_Held(lock, *o);
+      if (at > 0) return true;
+      if (at < 0) {
+        *err = Reason_Of(errno);
+        return false;
+      }
+    } else if (tries > 0) {
+      return true;  // nothing that can be locked, as at the start
+    }
+    Let_Go(lock);
+    if (!Lock_Name(lock, *o, err)) return false;
   }
-  lock.fd.Close();
-  lock = Output_Lock{};
+}
+
+void Unlock_Outputs(Output_Lock& lock) {
+  Let_Go(lock);
+  lock.made.Close();
+  lock.beside = nullptr;
 }

@@ -3,6 +3,7 @@
 #ifndef TREMVERT_TESTS_UNIT_FAULTY_FILE_SYSTEM_H_
 #define TREMVERT_TESTS_UNIT_FAULTY_FILE_SYSTEM_H_
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,14 +20,17 @@
 
 // Fails the `nth` call (0: every call) of one kind whose file's name holds
 // `part` (is `part`, when `exact`), with `error`.  Names relative to a
-// folder are seen as given.
+// folder are seen as given.  Every call is counted, by kind and name.
 struct Faulty_File_System : File_System {
   std::string kind, part;
   int nth = 1, error = EIO, seen = 0;
   bool exact = false;
   std::map<int, std::string> names;  // open descriptors
 
+  std::map<std::string, int> calls;  // "KIND NAME": how many were made
+
   bool Fails(const char* call, const std::string& name) {
+    ++calls[std::string(call) + " " + name];
     if (kind != call ||
         (exact ? name != part : name.find(part) == std::string::npos))
       return false;
@@ -105,9 +109,10 @@ struct Faulty_File_System : File_System {
                                          : File_System::Ftruncate(fd, length);
   }
   int Fcntl(int fd, int command, int argument) override {
-    return Fails("fcntl", names[fd])
-               ? -1
-               : File_System::Fcntl(fd, command, argument);
+    if (Fails("fcntl", names[fd])) return -1;
+    const int result = File_System::Fcntl(fd, command, argument);
+    if (command == F_DUPFD_CLOEXEC && result >= 0) names[result] = names[fd];
+    return result;
   }
   int Flock(int fd, int operation) override {
     return Fails("flock", names[fd]) ? -1 : File_System::Flock(fd, operation);

@@ -160,7 +160,8 @@ TEST_F(Run_Failures, LookingAtAnOutputStopsTheRunBeforeAnythingIsWritten) {
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.error.log: Too many open files\n", err);
   Expect_Earlier_Outputs();
-  Fail("open", "case.vrn.cnss", EIO, 1, true);  // the earlier file
+  // The earlier file (its first opening is the lock's).
+  Fail("open", "case.vrn.cnss", EIO, 2, true);
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
   Fail("fstat", "case.vrn.cnss", EIO, 1, true);
@@ -168,7 +169,7 @@ TEST_F(Run_Failures, LookingAtAnOutputStopsTheRunBeforeAnythingIsWritten) {
   EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
   Expect_Earlier_Outputs();
   // A link put at the name between its finding and its opening: followed.
-  Fail("open", "case.vrn.cnss", ELOOP, 1, true);
+  Fail("open", "case.vrn.cnss", ELOOP, 2, true);
   EXPECT_EQ(0, Convert());
   Expect_Converted();
   Write_File("case.vrn.cnss", kEarlier_Catalog);
@@ -619,11 +620,49 @@ TEST_F(Run_Failures, AStandardStreamThatIsARunFileIsNeverWritten) {
 }
 
 TEST_F(Run_Failures, TheLockThatCannotBeTakenStopsTheRun) {
-  Fail("flock", "Tremvert-lock", ENOLCK);
+  // The earlier catalog is itself the lock: no file is made for it.
+  EXPECT_EQ(0, Convert());
+  EXPECT_EQ(1, faulty_.calls["flock case.vrn.cnss"]);
+  EXPECT_EQ(0, faulty_.calls.count("open case.vrn.cnss.Tremvert-lock"));
+  Write_File("case.vrn.cnss", kEarlier_Catalog);
+  Write_File("case.error.log", kEarlier_Log);
+  Fail("flock", "case.vrn.cnss", ENOLCK, 1, true);
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Error : case.vrn.cnss could not be opened.", out);
   EXPECT_EQ("Tremvert: case.vrn.cnss: No locks available\n", err);
   Expect_Earlier_Outputs();
+  Fail("fstat", "case.vrn.cnss", EIO, 1, true);
+  EXPECT_EQ(1, Convert());
+  Fail("fstatat", "case.vrn.cnss", EIO, 3, true);  // once locked
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
+  Expect_Earlier_Outputs();
+  // An earlier catalog that cannot be opened locks nothing: its opening as
+  // the earlier file says why; if it opens then, it is locked at the end.
+  Fail("open", "case.vrn.cnss", EACCES, 0, true);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Permission denied\n", err);
+  Expect_Earlier_Outputs();
+  Fail("open", "case.vrn.cnss", EACCES, 1, true);
+  faulty_.calls.clear();
+  EXPECT_EQ(0, Convert());
+  EXPECT_EQ(1, faulty_.calls["flock case.vrn.cnss"]);
+  Expect_Converted();
+  // The new catalog is locked too, once made.
+  Fail("fcntl", "case.vrn.cnss.Tremvert-unfinished", EMFILE);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Too many open files\n", err);
+  Fail("flock", "case.vrn.cnss.Tremvert-unfinished", ENOLCK);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: No locks available\n", err);
+  Expect_No_New_File();
+
+  // No earlier catalog: the lock file beside it.
+  fs::remove("case.vrn.cnss");
+  Write_File("case.error.log", kEarlier_Log);
+  Fail("flock", "Tremvert-lock", ENOLCK);
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: No locks available\n", err);
   Fail("open", "Tremvert-lock", EMFILE);
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.vrn.cnss: Too many open files\n", err);
@@ -632,29 +671,107 @@ TEST_F(Run_Failures, TheLockThatCannotBeTakenStopsTheRun) {
   Fail("fstatat", "Tremvert-lock", EIO);
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
-  Expect_Earlier_Outputs();
+  Fail("fstatat", "case.vrn.cnss", EIO, 3, true);  // once it is locked
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
+  EXPECT_FALSE(fs::exists("case.vrn.cnss"));
+  EXPECT_EQ(kEarlier_Log, Read_File("case.error.log"));
   // A lock file removed by the run that held it: locked again.
   Fail("fstatat", "Tremvert-lock", ENOENT);
   EXPECT_EQ(0, Convert());
   Expect_Converted();
+  EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
   // A catalog name too long for the lock's suffix.
+  fs::remove("case.vrn.cnss");
   Fail("open", "case.vrn.cnss.Tremvert-lock", ENAMETOOLONG);
+  faulty_.calls.clear();
   EXPECT_EQ(0, Convert());
-  // A folder that refuses a lock file: the catalog itself is locked.
+  EXPECT_EQ(1, faulty_.calls["flock Tremvert-lock"]);
+  EXPECT_FALSE(fs::exists("Tremvert-lock"));
+  // A folder that refuses a lock file refuses the catalog too; if it takes
+  // the catalog after all, the lock file is made before it is replaced.
+  fs::remove("case.vrn.cnss");
   Fail("open", "Tremvert-lock", EACCES);
+  faulty_.calls.clear();
   EXPECT_EQ(0, Convert());
-  Fail("flock", "case.vrn.cnss", ENOLCK, 1, true);
-  Fail("open", "Tremvert-lock", EACCES);
-  faulty_.kind = "open";
-  EXPECT_EQ(0, Convert());
+  EXPECT_EQ(1, faulty_.calls["flock case.vrn.cnss.Tremvert-lock"]);
   EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
   Expect_Converted();
-  // A catalog that is a device: the error log's folder holds the lock.
+
+  // A catalog that is a device: the error log's name holds the lock.
   fs::remove("case.vrn.cnss");
   fs::create_symlink("/dev/null", "case.vrn.cnss");
-  Fail("flock", "case.error.log.Tremvert-lock", ENOLCK);
+  Fail("flock", "case.error.log", ENOLCK, 1, true);
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.error.log: No locks available\n", err);
+}
+
+// A catalog made or removed by another program while a run waits for the
+// lock or converts: the run locks what a run that came then would lock.
+TEST_F(Run_Failures, TheLockFollowsTheCatalogsName) {
+  struct Changing : Faulty_File_System {
+    std::string at;  // "KIND NAME" of the call that changes the catalog
+    bool make = false;
+    void Change(const char* call, int fd) {
+      if (at.empty() || at != std::string(call) + " " + names[fd]) return;
+      at.clear();
+      if (make)
+        Write_File("case.vrn.cnss", kEarlier_Catalog);
+      else
+        fs::remove("case.vrn.cnss");
+    }
+    int Flock(int fd, int operation) override {
+      Change("flock", fd);
+      return Faulty_File_System::Flock(fd, operation);
+    }
+    int Close(int fd) override {
+      Change("close", fd);
+      return Faulty_File_System::Close(fd);
+    }
+  } changing;
+  Use_File_System(&changing);
+  // Made while the run waited for the lock file: the catalog is locked.
+  fs::remove("case.vrn.cnss");
+  changing.at = "flock case.vrn.cnss.Tremvert-lock";
+  changing.make = true;
+  EXPECT_EQ(0, Convert());
+  Expect_Converted();
+  EXPECT_EQ(1, changing.calls["flock case.vrn.cnss"]);
+  EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
+  // Removed during the run: the lock file is taken before the replacement,
+  // or the run fails if it cannot be.
+  for (int error : {0, EMFILE}) {
+    Write_File("case.vrn.cnss", kEarlier_Catalog);
+    Write_File("case.error.log", kEarlier_Log);
+    changing.calls.clear();
+    changing.at = "close case.vrn.cnss";  // the earlier file, once looked at
+    changing.make = false;
+    changing.kind = error != 0 ? "open" : "";
+    changing.part = "Tremvert-lock";
+    changing.error = error;
+    changing.nth = 1;
+    changing.seen = 0;
+    EXPECT_EQ(error != 0 ? 1 : 0, Convert());
+    EXPECT_EQ(1, changing.calls["open case.vrn.cnss.Tremvert-lock"]);
+    EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
+  }
+  EXPECT_EQ(
+      std::string(kBanner) + "\n\nError : case.vrn.cnss could not be written.",
+      out);
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Too many open files\n", err);
+  EXPECT_FALSE(fs::exists("case.vrn.cnss"));
+  EXPECT_EQ(kEarlier_Log, Read_File("case.error.log"));
+  Expect_No_New_File();
+  // Made during the run, where there was none: the catalog is locked.
+  fs::remove("case.vrn.cnss");
+  changing.calls.clear();
+  changing.at = "close case.error.log";  // the earlier log, once looked at
+  changing.make = true;
+  changing.kind = "";
+  EXPECT_EQ(0, Convert());
+  Expect_Converted();
+  EXPECT_EQ(1, changing.calls["flock case.vrn.cnss"]);
+  EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
 }
 
 // Swaps the links at both outputs' names, at the nth call of the file
@@ -709,10 +826,11 @@ TEST_F(Run_Failures, ALinkSwappedDuringStartUpNeverMakesAnInputWritten) {
   }
 }
 
-// Holds the first run at its second replacement (the error log's rename)
+// Holds the first run at the replacement of one output (`at`: its name)
 // until a second run for the same outputs has asked for the lock, and a
 // while longer: the second run must wait for the first to end.
-struct Held_At_Second_Replacement : File_System {
+struct Held_At_Replacement : File_System {
+  const char* at = "";
   std::mutex mutex;
   std::condition_variable changed;
   std::thread::id held;
@@ -720,8 +838,7 @@ struct Held_At_Second_Replacement : File_System {
   bool second_locked_early = false;
   int Renameat(int from_folder, const char* from, int to_folder,
                const char* to) override {
-    if (std::this_thread::get_id() == held &&
-        std::string(to) == "case.error.log") {
+    if (std::this_thread::get_id() == held && std::string(to) == at) {
       std::unique_lock<std::mutex> lock(mutex);
       reached = true;
       changed.notify_all();
@@ -733,7 +850,7 @@ struct Held_At_Second_Replacement : File_System {
     }
     const int result = File_System::Renameat(from_folder, from, to_folder, to);
     if (std::this_thread::get_id() == held &&
-        std::string(to) == "case.error.log") {
+        std::string(to) == "case.error.log") {  // the last replaced
       std::lock_guard<std::mutex> lock(mutex);
       first_done = true;
     }
@@ -766,38 +883,52 @@ int Convert_In_Memory() {
 
 // Two runs of one base at once, each reading its own version of the sheet
 // (the second saved by renaming, as editors do): the final pair of outputs
-// comes from one run.
+// comes from one run.  The second comes while the first replaces one output
+// or the other, with earlier outputs (it waits on the earlier catalog, or on
+// the first's new one) or none (on the lock file, or on the new catalog).
 TEST_F(Run_Failures, ASecondRunForTheSameOutputsWaitsForTheFirst) {
-  Held_At_Second_Replacement holding;
-  Use_File_System(&holding);
-  int first_status = -1, second_status = -1;
-  std::thread first([&] {
-    {
-      std::lock_guard<std::mutex> lock(holding.mutex);
-      holding.held = std::this_thread::get_id();
+  for (bool earlier : {true, false}) {
+    for (const char* at : {"case.vrn.cnss", "case.error.log"}) {
+      SCOPED_TRACE(std::string(earlier ? "earlier outputs, " : "none, ") +
+                   "held at " + at);
+      Write_File("case.sheet", kSheet);
+      for (const char* output : {"case.vrn.cnss", "case.error.log"})
+        if (!earlier) fs::remove(output);
+      Held_At_Replacement holding;
+      holding.at = at;
+      Use_File_System(&holding);
+      int first_status = -1, second_status = -1;
+      std::thread first([&] {
+        {
+          std::lock_guard<std::mutex> lock(holding.mutex);
+          holding.held = std::this_thread::get_id();
+        }
+        first_status = Convert_In_Memory();
+      });
+      {
+        std::unique_lock<std::mutex> lock(holding.mutex);
+        holding.changed.wait(lock, [&] { return holding.reached; });
+      }
+      Write_File("case.sheet.new",
+                 "E 080175 100505.5 34-12.5 118-30.0 10.0 4.5\n"
+                 "P ABC ABC e Pn Z 100520.25 d\nA ABC YY 1.5 0 0\n");
+      fs::rename("case.sheet.new", "case.sheet");
+      std::thread second([&] { second_status = Convert_In_Memory(); });
+      first.join();
+      second.join();
+      Use_File_System(&faulty_);
+      EXPECT_EQ(0, first_status);
+      EXPECT_EQ(0, second_status);
+      EXPECT_FALSE(holding.second_locked_early);
+      EXPECT_EQ("\n Error [Unknown instrument] : YY.\n",
+                Read_File("case.error.log"));
+      const std::string catalog = Read_File("case.vrn.cnss");
+      EXPECT_NE(std::string::npos, catalog.find("19750801"));
+      EXPECT_EQ(std::string::npos, catalog.find("19750701"));
+      Expect_No_New_File();
+      EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
     }
-    first_status = Convert_In_Memory();
-  });
-  {
-    std::unique_lock<std::mutex> lock(holding.mutex);
-    holding.changed.wait(lock, [&] { return holding.reached; });
   }
-  Write_File("case.sheet.new",
-             "E 080175 100505.5 34-12.5 118-30.0 10.0 4.5\n"
-             "P ABC ABC e Pn Z 100520.25 d\nA ABC YY 1.5 0 0\n");
-  fs::rename("case.sheet.new", "case.sheet");
-  std::thread second([&] { second_status = Convert_In_Memory(); });
-  first.join();
-  second.join();
-  EXPECT_EQ(0, first_status);
-  EXPECT_EQ(0, second_status);
-  EXPECT_FALSE(holding.second_locked_early);
-  EXPECT_EQ("\n Error [Unknown instrument] : YY.\n",
-            Read_File("case.error.log"));
-  EXPECT_NE(std::string::npos, Read_File("case.vrn.cnss").find("19750801"));
-  EXPECT_EQ(std::string::npos, Read_File("case.vrn.cnss").find("19750701"));
-  Expect_No_New_File();
-  EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
 }
 
 // A run's process, ended by SIGTERM while its new files are registered: the
