@@ -164,7 +164,7 @@ TEST_F(Run_Failures, LookingAtAnOutputStopsTheRunBeforeAnythingIsWritten) {
   Fail("open", "case.vrn.cnss", EIO, 2, true);
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
-  Fail("fstat", "case.vrn.cnss", EIO, 1, true);
+  Fail("fstat", "case.vrn.cnss", EIO, 2, true);
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
   Expect_Earlier_Outputs();
@@ -637,6 +637,13 @@ TEST_F(Run_Failures, TheLockThatCannotBeTakenStopsTheRun) {
   EXPECT_EQ(1, Convert());
   EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
   Expect_Earlier_Outputs();
+  Fail("fstatat", "case.vrn.cnss", EIO, 4, true);  // before the replacement
+  EXPECT_EQ(1, Convert());
+  EXPECT_EQ(
+      std::string(kBanner) + "\n\nError : case.vrn.cnss could not be written.",
+      out);
+  EXPECT_EQ("Tremvert: case.vrn.cnss: Input/output error\n", err);
+  Expect_Earlier_Outputs();
   // An earlier catalog that cannot be opened locks nothing: its opening as
   // the earlier file says why; if it opens then, it is locked at the end.
   Fail("open", "case.vrn.cnss", EACCES, 0, true);
@@ -696,6 +703,10 @@ TEST_F(Run_Failures, TheLockThatCannotBeTakenStopsTheRun) {
   EXPECT_EQ(0, Convert());
   EXPECT_EQ(1, faulty_.calls["flock case.vrn.cnss.Tremvert-lock"]);
   EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
+  Expect_Converted();
+  fs::remove("case.vrn.cnss");
+  Fail("open", "Tremvert-lock", EACCES, 0);  // nor then: no lock
+  EXPECT_EQ(0, Convert());
   Expect_Converted();
 
   // A catalog that is a device: the error log's name holds the lock.
