@@ -94,10 +94,15 @@ bool Lock_Name(Output_Lock& lock, const Output_File& o, std::string* err) {
     if (!fd.is_open()) {
       if (errno != ENOENT) return true;
       name = shorter ? "Tremvert-lock" : o.final_name + ".Tremvert-lock";
-      // Read-only, so that the runs of other users may lock it too.
-      fd.Reset(System().Openat(folder, name.c_str(),
-                               O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
-                               0666));
+      // For writing, since NFS locks only a file open for writing; a lock
+      // file that another user made, only for reading (it locks there on
+      // a local file system).
+      for (int access : {O_RDWR, O_RDONLY}) {
+        fd.Reset(System().Openat(folder, name.c_str(),
+                                 access | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                                 0666));
+        if (fd.is_open() || errno != EACCES) break;
+      }
       if (!fd.is_open()) {
         if (errno == ENAMETOOLONG && !shorter) {
           shorter = true;

@@ -695,17 +695,19 @@ TEST_F(Run_Failures, TheLockThatCannotBeTakenStopsTheRun) {
   EXPECT_EQ(0, Convert());
   EXPECT_EQ(1, faulty_.calls["flock Tremvert-lock"]);
   EXPECT_FALSE(fs::exists("Tremvert-lock"));
-  // A folder that refuses a lock file refuses the catalog too; if it takes
-  // the catalog after all, the lock file is made before it is replaced.
+  // A lock file that another user made: locked open for reading.
   fs::remove("case.vrn.cnss");
   Fail("open", "Tremvert-lock", EACCES);
   faulty_.calls.clear();
   EXPECT_EQ(0, Convert());
+  EXPECT_EQ(2, faulty_.calls["open case.vrn.cnss.Tremvert-lock"]);
   EXPECT_EQ(1, faulty_.calls["flock case.vrn.cnss.Tremvert-lock"]);
   EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
   Expect_Converted();
+  // A folder that refuses a lock file refuses the catalog too; one that
+  // takes the catalog all the same is not locked.
   fs::remove("case.vrn.cnss");
-  Fail("open", "Tremvert-lock", EACCES, 0);  // nor then: no lock
+  Fail("open", "Tremvert-lock", EACCES, 0);
   EXPECT_EQ(0, Convert());
   Expect_Converted();
 
