@@ -706,10 +706,12 @@ TEST_F(Run_Failures, TheLockThatCannotBeTakenStopsTheRun) {
   Expect_Converted();
   // A folder that refuses a lock file refuses the catalog too; one that
   // takes the catalog all the same is not locked.
-  fs::remove("case.vrn.cnss");
-  Fail("open", "Tremvert-lock", EACCES, 0);
-  EXPECT_EQ(0, Convert());
-  Expect_Converted();
+  for (int error : {EACCES, EPERM, EROFS}) {
+    fs::remove("case.vrn.cnss");
+    Fail("open", "Tremvert-lock", error, 0);
+    EXPECT_EQ(0, Convert());
+    Expect_Converted();
+  }
 
   // A catalog that is a device: the error log's name holds the lock.
   fs::remove("case.vrn.cnss");
@@ -723,17 +725,26 @@ TEST_F(Run_Failures, TheLockThatCannotBeTakenStopsTheRun) {
 // lock or converts: the run locks what a run that came then would lock.
 TEST_F(Run_Failures, TheLockFollowsTheCatalogsName) {
   struct Changing : Faulty_File_System {
-    std::string at;  // "KIND NAME" of the call that changes the catalog
-    bool make = false;
+    std::string at;        // "KIND NAME" of the call that changes the catalog
+    bool make = false;     // makes it where there is none, or removes it
+    bool replace = false;  // replaces it by another file
+    mode_t lock_mode = 0;  // of the lock file, once locked
     void Change(const char* call, int fd) {
       if (at.empty() || at != std::string(call) + " " + names[fd]) return;
       at.clear();
-      if (make)
+      if (replace) {
+        Write_File("other.cnss", kEarlier_Catalog);
+        fs::rename("other.cnss", "case.vrn.cnss");
+      } else if (make) {
         Write_File("case.vrn.cnss", kEarlier_Catalog);
-      else
+      } else {
         fs::remove("case.vrn.cnss");
+      }
     }
     int Flock(int fd, int operation) override {
+      struct stat st;
+      if (names[fd] == "case.vrn.cnss.Tremvert-lock" && fstat(fd, &st) == 0)
+        lock_mode = st.st_mode & 07777;
       Change("flock", fd);
       return Faulty_File_System::Flock(fd, operation);
     }
@@ -751,6 +762,17 @@ TEST_F(Run_Failures, TheLockFollowsTheCatalogsName) {
   Expect_Converted();
   EXPECT_EQ(1, changing.calls["flock case.vrn.cnss"]);
   EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-lock"));
+  const mode_t mask = umask(022);
+  umask(mask);
+  EXPECT_EQ(0666 & ~mask, changing.lock_mode);  // for the runs of others too
+  // Replaced by another file during the run: that file is locked.
+  changing.calls.clear();
+  changing.at = "close case.vrn.cnss";  // the earlier file, once looked at
+  changing.replace = true;
+  EXPECT_EQ(0, Convert());
+  Expect_Converted();
+  EXPECT_EQ(2, changing.calls["flock case.vrn.cnss"]);
+  changing.replace = false;
   // Removed during the run: the lock file is taken before the replacement,
   // or the run fails if it cannot be.
   for (int error : {0, EMFILE}) {
@@ -977,6 +999,35 @@ TEST_F(Run_Failures, AnInterruptionRemovesTheNewFiles) {
   EXPECT_FALSE(fs::exists("case.error.log.Tremvert-unfinished-a"));
   EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-unfinished-b"));
   EXPECT_EQ(kEarlier_Catalog, Read_File("case.vrn.cnss"));
+}
+
+// The lock file is among the files an interruption removes while the run
+// holds it, and only then: once let go, its name may be another run's.
+TEST_F(Run_Failures, AnInterruptionRemovesTheLockFileOnlyWhileHeld) {
+  struct Interrupted : File_System {
+    bool armed = true, lock_file_left = false;
+    int Renameat(int from_folder, const char* from, int to_folder,
+                 const char* to) override {
+      if (armed) {  // as the handler would, at the first replacement
+        armed = false;
+        Remove_New_Files();
+        lock_file_left = fs::exists("case.vrn.cnss.Tremvert-lock");
+      }
+      return File_System::Renameat(from_folder, from, to_folder, to);
+    }
+  } interrupted;
+  Use_File_System(&interrupted);
+  fs::remove("case.vrn.cnss");
+  EXPECT_EQ(1, Convert());  // its new files gone
+  EXPECT_FALSE(interrupted.lock_file_left);
+  // The next run locks its earlier catalog; a lock file of the same name
+  // is another run's.
+  Write_File("case.vrn.cnss", kEarlier_Catalog);
+  Write_File("case.vrn.cnss.Tremvert-lock", "");
+  interrupted.armed = true;
+  EXPECT_EQ(1, Convert());
+  EXPECT_TRUE(interrupted.lock_file_left);
+  Expect_Earlier_Outputs();
 }
 
 // Every allocation of a run, failing in turn: the run reports the lack of
