@@ -729,6 +729,7 @@ TEST_F(Run_Failures, TheLockFollowsTheCatalogsName) {
     bool make = false;     // makes it where there is none, or removes it
     bool replace = false;  // replaces it by another file
     mode_t lock_mode = 0;  // of the lock file, once locked
+    int lock_access = -1;  // and how it is open
     void Change(const char* call, int fd) {
       if (at.empty() || at != std::string(call) + " " + names[fd]) return;
       at.clear();
@@ -743,8 +744,10 @@ TEST_F(Run_Failures, TheLockFollowsTheCatalogsName) {
     }
     int Flock(int fd, int operation) override {
       struct stat st;
-      if (names[fd] == "case.vrn.cnss.Tremvert-lock" && fstat(fd, &st) == 0)
+      if (names[fd] == "case.vrn.cnss.Tremvert-lock" && fstat(fd, &st) == 0) {
         lock_mode = st.st_mode & 07777;
+        lock_access = fcntl(fd, F_GETFL) & O_ACCMODE;
+      }
       Change("flock", fd);
       return Faulty_File_System::Flock(fd, operation);
     }
@@ -765,6 +768,7 @@ TEST_F(Run_Failures, TheLockFollowsTheCatalogsName) {
   const mode_t mask = umask(022);
   umask(mask);
   EXPECT_EQ(0666 & ~mask, changing.lock_mode);  // for the runs of others too
+  EXPECT_EQ(O_RDWR, changing.lock_access);      // as NFS needs
   // Replaced by another file during the run: that file is locked.
   changing.calls.clear();
   changing.at = "close case.vrn.cnss";  // the earlier file, once looked at
