@@ -166,6 +166,13 @@ TEST(CommandLine, MappingFilesAndOutputDirectory) {
   EXPECT_EQ(c.stations, "-s");
   EXPECT_EQ(c.output_dir, "a=b");
   EXPECT_EQ(Bases_Of(c), Bases{"x"});
+  // A value may be the last word: --each with no sheet, as xargs runs it
+  // for an empty list.
+  c = Parse({"--each", "--stations", "s.map"});
+  EXPECT_EQ(c.what, Command_Line::kConvert);
+  EXPECT_TRUE(c.each);
+  EXPECT_EQ(c.stations, "s.map");
+  EXPECT_EQ(Bases_Of(c), Bases{});
 }
 
 TEST(CommandLine, OutputsGoBesideTheSheetOrInTheOutputDirectory) {
