@@ -992,7 +992,8 @@ TEST_F(Run_Failures, AnInterruptionRemovesTheNewFiles) {
       Register_New_File(kLock_Slot, folder, "");
       raise(SIGTERM);
       if (access("case.error.log.Tremvert-unfinished-a", F_OK) != 0)
-        _exit(2);  // handled while the guard was held
+        _exit(2);              // handled while the guard was held
+      Write_File("held", "");  // reached only while the signal waits
     }
     _exit(3);  // the signal did not end the process
   }
@@ -1000,6 +1001,7 @@ TEST_F(Run_Failures, AnInterruptionRemovesTheNewFiles) {
   ASSERT_EQ(child, waitpid(child, &status, 0));
   ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
   EXPECT_EQ(SIGTERM, WTERMSIG(status));
+  EXPECT_TRUE(fs::exists("held"));
   EXPECT_FALSE(fs::exists("case.error.log.Tremvert-unfinished-a"));
   EXPECT_FALSE(fs::exists("case.vrn.cnss.Tremvert-unfinished-b"));
   EXPECT_EQ(kEarlier_Catalog, Read_File("case.vrn.cnss"));
