@@ -14,6 +14,7 @@
 #include <string>
 
 #include "records/misreadings.h"
+#include "text/fields.h"
 #include "text/fixed_point.h"
 #include "text/output_buffer.h"
 #include "text/record_text.h"
@@ -178,3 +179,16 @@ TEST(Reading, WholeTimes) {
 }
 
 }  // namespace
+
+// A line is a view into a larger buffer: reading its fields never looks
+// past its end, at the bytes of the next line.
+TEST(Fields, StopAtTheEndOfTheLine) {
+  const std::string buffer = "P A d\nX";
+  Field_Cursor c = Fields_Of(std::string_view(buffer).substr(0, 5));
+  EXPECT_EQ(Next_Field(c), "P");
+  EXPECT_EQ(Next_Field(c), "A");
+  EXPECT_EQ(Next_Char(c), 'd');
+  EXPECT_EQ(Next_Char(c), '\0');
+  EXPECT_EQ(Next_Char(c), '\0');
+  EXPECT_EQ(Next_Field(c), "");
+}
