@@ -30,13 +30,14 @@ bool Fail_With_Errno(Descriptor& fd, std::string* err) {
   return false;
 }
 
-// Whether `name` in `folder` leads to the file of `st`: 1 when it does, 0
-// when it leads elsewhere or nowhere, -1 (errno set) when it cannot be told.
-int Leads_To(int folder, const char* name, const struct stat& st) {
+// Whether `name` in `folder` leads to the file `device` and `inode`: 1 when
+// it does, 0 when it leads elsewhere or nowhere, -1 (errno set) when it
+// cannot be told.
+int Leads_To(int folder, const char* name, dev_t device, ino_t inode) {
   struct stat there;
   if (System().Fstatat(folder, name, &there, AT_SYMLINK_NOFOLLOW) != 0)
     return errno == ENOENT ? 0 : -1;
-  return there.st_dev == st.st_dev && there.st_ino == st.st_ino;
+  return there.st_dev == device && there.st_ino == inode;
 }
 
 // Whether there is a file at the output's name: 1, 0, or -1 (errno set).
@@ -52,22 +53,22 @@ int Is_There(const Output_File& o) {
 // the file at the output's name, or, with none there, the lock file.  1, 0,
 // or -1 (errno set) when it cannot be told.
 int Still_Held(const Output_Lock& lock, const Output_File& o) {
-  struct stat held {};
-  held.st_dev = lock.device;
-  held.st_ino = lock.inode;
   if (lock.name.empty())
-    return Leads_To(o.folder.get(), o.final_name.c_str(), held);
+    return Leads_To(o.folder.get(), o.final_name.c_str(), lock.device,
+                    lock.inode);
   const int there = Is_There(o);
   if (there != 0) return there > 0 ? 0 : -1;
-  return Leads_To(lock.folder, lock.name.c_str(), held);
+  return Leads_To(o.folder.get(), lock.name.c_str(), lock.device, lock.inode);
 }
 
 // Removes the lock file, if this run made it, and lets the lock go.
 void Let_Go(Output_Lock& lock) {
   if (!lock.name.empty()) {
+    assert(lock.beside != nullptr);
+    const int folder = lock.beside->folder.get();
     Interruption_Guard guard;
-    System().Unlinkat(lock.folder, lock.name.c_str());
-    Register_New_File(kLock_Slot, lock.folder, "");
+    System().Unlinkat(folder, lock.name.c_str());
+    Register_New_File(kLock_Slot, folder, "");
     lock.name.clear();
   }
   lock.held.Close();
@@ -116,7 +117,7 @@ bool Lock_Name(Output_Lock& lock, const Output_File& o, std::string* err) {
     struct stat held;
     if (!Wait_For(fd.get()) || System().Fstat(fd.get(), &held) != 0)
       return Fail_With_Errno(fd, err);
-    const int at = Leads_To(folder, name.c_str(), held);
+    const int at = Leads_To(folder, name.c_str(), held.st_dev, held.st_ino);
     if (at < 0) return Fail_With_Errno(fd, err);
     if (at == 0) continue;  // replaced or removed by the run that held it
     // Nothing is allocated from here on, so the lock is never lost.
@@ -126,7 +127,6 @@ bool Lock_Name(Output_Lock& lock, const Output_File& o, std::string* err) {
     if (!lock_file) return true;
     Interruption_Guard guard;
     Register_New_File(kLock_Slot, folder, name);
-    lock.folder = folder;
     lock.name = std::move(name);
     // The run that held the lock file may have made the output meanwhile,
     // which a run that comes now locks: so does this one.

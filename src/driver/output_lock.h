@@ -39,8 +39,8 @@ struct Output_Lock {
   Descriptor held;   // what is locked at its name: earlier file or lock file
   dev_t device = 0;  // and which file that is
   ino_t inode = 0;
-  int folder = -1;   // the lock file's folder (the output's: not owned)
-  std::string name;  // the lock file's name there; empty: none was made
+  std::string name;  // the lock file's name, in that output's folder
+                     // (empty: none was made)
   Descriptor made;   // the output's new file, locked once made
 };
 
